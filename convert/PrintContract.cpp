@@ -1,0 +1,35 @@
+#include "PrintContract.h"
+
+#include "WorkFolder.h"
+
+#include <QFile>
+
+#include <unistd.h>
+
+QString UserWorkFolder()
+{
+    return QFile::decodeName(QByteArray::fromStdString(WorkFolder::pathFor(::getuid())));
+}
+
+Status PrepareWorkFolder(const QString& folder)
+{
+    const WorkFolder::Outcome outcome = WorkFolder::ensure(::getuid(), QFile::encodeName(folder).toStdString());
+    if (!outcome.ok)
+        return Status::failure(QString::fromStdString(outcome.message));
+    return {};
+}
+
+QString PostScriptSpoolFile(const QString& workFolder)
+{
+    return workFolder + QLatin1Char('/') + QLatin1String(WorkFolder::SpoolFileName);
+}
+
+QString PostScriptJobRecord(const QString& workFolder)
+{
+    return workFolder + QLatin1Char('/') + QLatin1String(WorkFolder::JobRecordName);
+}
+
+QString PdfmarksFile(const QString& workFolder)
+{
+    return workFolder + QLatin1Char('/') + QLatin1String(WorkFolder::PdfmarksFileName);
+}

@@ -1,0 +1,151 @@
+#include "GhostscriptCommand.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// The classic form: an old Ghostscript with .setpdfwrite and the parameters only in
+// the pdfmarks file, rendered with the paths of the worked example.
+GhostscriptCommand classicCommand(const ConversionSettings& s)
+{
+    GhostscriptCommandOptions classic;
+    classic.facts.program = QStringLiteral("F\\gs\\gs8.64\\bin\\gswin32c");
+    classic.facts.hasSetPdfWrite = true;
+    classic.distillerParametersFirst = false;
+    return BuildGhostscriptCommand(s, QStringLiteral("E:\\PDF\\Sales 2009.pdf"), QStringLiteral("C:\\tmp.ps"),
+                                   QStringLiteral("C:\\pdfmarks"), classic);
+}
+
+TEST(GhostscriptCommandTest, WorkedExampleRendersPieceByPiece)
+{
+    const QString text = classicCommand(ConversionSettings{}).designText();
+    EXPECT_EQ(text.toStdString(), "F\\gs\\gs8.64\\bin\\gswin32c  "
+                                  "-dSAFER -dNOPAUSE -dBATCH -sDEVICE=pdfwrite -dCompatibilityLevel=1.3 "
+                                  "-sOutputFile=\"E:\\PDF\\Sales 2009.pdf\" "
+                                  " -c .setpdfwrite -f  \"C:\\tmp.ps\""
+                                  " \"C:\\pdfmarks\"");
+}
+
+TEST(GhostscriptCommandTest, UserPasswordAtLowGivesTheDesignOptions)
+{
+    ConversionSettings s;
+    s.securityEnabled = 1;
+    s.userPasswordEnabled = 1;
+    s.userPassword = QStringLiteral("secret");
+    const QString text = classicCommand(s).designText();
+    EXPECT_TRUE(text.contains(QStringLiteral("=1.3 -sUserPassword=\"secret\"  -dEncryptionR=2 -dKeyLength=40 "
+                                             "-dPermissions=-4  -sOutputFile=")))
+        << text.toStdString();
+}
+
+TEST(GhostscriptCommandTest, OwnerComesBeforeUserAndHighHasNoLeadingBlank)
+{
+    ConversionSettings s;
+    s.securityEnabled = 1;
+    s.userPasswordEnabled = 1;
+    s.ownerPasswordEnabled = 1;
+    s.userPassword = QStringLiteral("u");
+    s.ownerPassword = QStringLiteral("o");
+    s.encryptionLevel = 1;
+    s.printingBox = 1;
+    s.pdfVersion = QStringLiteral("V1.5(Acrobat 4.xx)");
+    const QString text = classicCommand(s).designText();
+    EXPECT_TRUE(text.contains(QStringLiteral("=1.5 -sOwnerPassword=\"o\" -sUserPassword=\"u\" "
+                                             "-dEncryptionR=3 -dKeyLength=128 -dPermissions=-2048  -sOutputFile=")))
+        << text.toStdString();
+}
+
+struct PermissionCase
+{
+    int level;
+    int copying, forms, changing, printing;
+    int expected;
+};
+
+class PermissionValueTest : public testing::TestWithParam<PermissionCase>
+{
+};
+
+TEST_P(PermissionValueTest, SubtractsTheAmountsOfTheCheckedBoxes)
+{
+    const PermissionCase& c = GetParam();
+    ConversionSettings s;
+    s.encryptionLevel = c.level;
+    s.copyingBox = c.copying;
+    s.formFillingBox = c.forms;
+    s.changingBox = c.changing;
+    s.printingBox = c.printing;
+    EXPECT_EQ(PermissionValue(s), c.expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, PermissionValueTest,
+                         testing::Values(PermissionCase{0, 0, 0, 0, 0, -4}, PermissionCase{0, 1, 1, 1, 1, -64},
+                                         PermissionCase{1, 1, 0, 0, 0, -500}, PermissionCase{1, 1, 1, 1, 1, -3784},
+                                         PermissionCase{1, 0, 0, 0, 1, -2048}, PermissionCase{0, 0, 1, 0, 0, -36}));
+
+TEST(GhostscriptCommandTest, SecurityNeedsASwitchedOnPassword)
+{
+    ConversionSettings s;
+    s.securityEnabled = 1;
+    s.copyingBox = 1;
+    s.encryptionLevel = 1;
+    const QStringList args = classicCommand(s).arguments();
+    for (const QString& a : args)
+        EXPECT_FALSE(a.startsWith(QStringLiteral("-dEncryptionR")) || a.startsWith(QStringLiteral("-dPermissions")) ||
+                     a.contains(QStringLiteral("Password")))
+            << a.toStdString();
+
+    s.securityEnabled = 0;
+    s.ownerPasswordEnabled = 1;
+    s.ownerPassword = QStringLiteral("o");
+    EXPECT_FALSE(classicCommand(s).arguments().join(QLatin1Char(' ')).contains(QStringLiteral("Password")));
+}
+
+TEST(GhostscriptCommandTest, CompatibilityLevelComesFromTheDigitAtIndexThree)
+{
+    EXPECT_EQ(CompatibilityLevel(QStringLiteral("V1.3(Acrobat 4.xx)")), QStringLiteral("1.3"));
+    EXPECT_EQ(CompatibilityLevel(QStringLiteral("V1.4(Acrobat 4.xx)")), QStringLiteral("1.4"));
+    EXPECT_EQ(CompatibilityLevel(QStringLiteral("V1.5(Acrobat 4.xx)")), QStringLiteral("1.5"));
+    EXPECT_EQ(CompatibilityLevel(QStringLiteral("V1.6(Acrobat 4.xx)")), QString());
+    EXPECT_EQ(CompatibilityLevel(QString()), QString());
+}
+
+TEST(GhostscriptCommandTest, HighEncryptionRaisesLevelOnePointThree)
+{
+    ConversionSettings s;
+    s.securityEnabled = 1;
+    s.ownerPasswordEnabled = 1;
+    s.ownerPassword = QStringLiteral("o");
+    s.encryptionLevel = 1;
+    EXPECT_EQ(classicCommand(s).compatibilityLevel, QStringLiteral("1.4"));
+    s.encryptionLevel = 0;
+    EXPECT_EQ(classicCommand(s).compatibilityLevel, QStringLiteral("1.3"));
+}
+
+TEST(GhostscriptCommandTest, ArgumentsCarryAnyTextAsOneArgumentEach)
+{
+    ConversionSettings s;
+    s.securityEnabled = 1;
+    s.ownerPasswordEnabled = 1;
+    s.userPasswordEnabled = 1;
+    s.ownerPassword = QStringLiteral("own \"er\" $(rm -rf /)");
+    s.userPassword = QStringLiteral("a b");
+    GhostscriptCommandOptions modern; // no .setpdfwrite, parameters first
+    modern.facts.program = QStringLiteral("/usr/bin/gs");
+    const GhostscriptCommand cmd = BuildGhostscriptCommand(s, QStringLiteral("/out/100% 'x'.pdf"),
+                                                           QStringLiteral("/w/tmp.ps"), QStringLiteral("/w/pdfmarks"),
+                                                           modern);
+    const QStringList args = cmd.arguments();
+    EXPECT_EQ(args.first(), QStringLiteral("/usr/bin/gs"));
+    EXPECT_TRUE(args.contains(QStringLiteral("-sOwnerPassword=own \"er\" $(rm -rf /)")));
+    EXPECT_TRUE(args.contains(QStringLiteral("-sUserPassword=a b")));
+    EXPECT_TRUE(args.contains(QStringLiteral("-sOutputFile=/out/100%% 'x'.pdf")));
+    EXPECT_FALSE(args.contains(QStringLiteral(".setpdfwrite")));
+    // The distiller parameters run before the spool file, the pdfmarks file after it.
+    const qsizetype c = args.indexOf(QStringLiteral("-c"));
+    ASSERT_GE(c, 0);
+    EXPECT_TRUE(args[c + 1].endsWith(QStringLiteral(">> setdistillerparams")));
+    EXPECT_EQ(args.mid(c + 2), (QStringList{QStringLiteral("-f"), QStringLiteral("/w/tmp.ps"), QStringLiteral("/w/pdfmarks")}));
+}
+
+} // namespace

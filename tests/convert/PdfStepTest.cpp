@@ -1,0 +1,183 @@
+#include "PdfStep.h"
+
+#include "Fakes.h"
+#include "Pdfmarks.h"
+#include "TestFiles.h"
+
+#include <QDir>
+#include <QFile>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+QString outputFileOf(const ProcessRequest& request)
+{
+    for (const QString& a : request.arguments)
+        if (a.startsWith(QStringLiteral("-sOutputFile=")))
+            return a.mid(13).replace(QStringLiteral("%%"), QStringLiteral("%"));
+    return {};
+}
+
+bool isProbe(const ProcessRequest& request)
+{
+    return request.arguments.contains(QStringLiteral("-dNODISPLAY"));
+}
+
+class PdfStepTest : public testing::Test
+{
+protected:
+    PdfStepTest()
+    {
+        work = scratch.file(QStringLiteral("work"));
+        dest = scratch.file(QStringLiteral("dest"));
+        QDir().mkpath(dest);
+        spooler.current = QStringLiteral("Pellucor");
+    }
+
+    // Ghostscript that writes `pdf` into its output file and exits with `code`.
+    void ghostscriptWrites(const QByteArray& pdf, int code = 0)
+    {
+        runner.on(QStringLiteral("gs"), [pdf, code](const ProcessRequest& r) {
+            if (isProbe(r))
+                return exitedWith(0, "no");
+            writeFile(outputFileOf(r), pdf);
+            return exitedWith(code, "Error: /undefined in foo\nOperand stack:\n");
+        });
+    }
+
+    QList<ProcessRequest> ghostscriptRuns() const
+    {
+        QList<ProcessRequest> runs;
+        for (const ProcessRequest& r : runner.requests)
+            if (!isProbe(r))
+                runs.append(r);
+        return runs;
+    }
+
+    PdfStepResult convert(const QString& source = QStringLiteral("/data/Sales 2009.xlsx"))
+    {
+        PdfStepServices services{runner, spooler, prompter, work, QStringLiteral("/nonexistent")};
+        return ConvertPostScriptToPdf(source, dest, settings, SavedPrinter(QStringLiteral("Office")), services);
+    }
+
+    QStringList destinationFiles() const
+    {
+        return QDir(dest).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot);
+    }
+
+    ScratchFolder scratch;
+    QString work;
+    QString dest;
+    ConversionSettings settings;
+    FakeProcessRunner runner;
+    FakeSpooler spooler;
+    FakePrompter prompter;
+};
+
+TEST_F(PdfStepTest, SuccessMovesThePdfIntoPlaceAndRestoresThePrinter)
+{
+    settings.title = QStringLiteral("Quarter");
+    ghostscriptWrites("%PDF-1.3 new");
+    const PdfStepResult result = convert();
+
+    EXPECT_TRUE(result.written) << result.failure.toStdString();
+    EXPECT_EQ(result.outputPath, dest + QStringLiteral("/Sales 2009.pdf"));
+    EXPECT_EQ(readFile(result.outputPath), "%PDF-1.3 new");
+    EXPECT_EQ(destinationFiles(), QStringList{QStringLiteral("Sales 2009.pdf")});
+    EXPECT_EQ(readFile(work + QStringLiteral("/pdfmarks")), PdfmarksBytes(settings));
+    EXPECT_EQ(QFile::permissions(work) & (QFile::ReadGroup | QFile::ReadOther | QFile::WriteOther), 0);
+
+    ASSERT_EQ(ghostscriptRuns().size(), 1);
+    const QStringList args = ghostscriptRuns().first().arguments;
+    EXPECT_EQ(args.mid(args.size() - 2), (QStringList{work + QStringLiteral("/tmp.ps"), work + QStringLiteral("/pdfmarks")}));
+    EXPECT_EQ(spooler.setCalls, QList<SavedPrinter>{QStringLiteral("Office")});
+    EXPECT_TRUE(prompter.shown.isEmpty());
+}
+
+TEST_F(PdfStepTest, FailedGhostscriptLeavesAnExistingPdfAndNoTemporaryFile)
+{
+    writeFile(dest + QStringLiteral("/Sales 2009.pdf"), "old pdf");
+    ghostscriptWrites("half a pdf", 1);
+    const PdfStepResult result = convert();
+
+    EXPECT_FALSE(result.written);
+    EXPECT_TRUE(result.failure.contains(QStringLiteral("exit code 1"))) << result.failure.toStdString();
+    EXPECT_EQ(readFile(dest + QStringLiteral("/Sales 2009.pdf")), "old pdf");
+    EXPECT_EQ(destinationFiles(), QStringList{QStringLiteral("Sales 2009.pdf")});
+    EXPECT_EQ(spooler.setCalls, QList<SavedPrinter>{QStringLiteral("Office")});
+}
+
+TEST_F(PdfStepTest, MissingGhostscriptIsAFailureWithAHint)
+{
+    const PdfStepResult result = convert();
+    EXPECT_FALSE(result.written);
+    EXPECT_TRUE(result.failure.contains(QStringLiteral("ghostscript package"))) << result.failure.toStdString();
+    EXPECT_TRUE(destinationFiles().isEmpty());
+    EXPECT_EQ(spooler.setCalls.size(), 1);
+}
+
+TEST_F(PdfStepTest, UnsafeWorkFolderStopsBeforeGhostscript)
+{
+    ghostscriptWrites("%PDF");
+    QDir().mkpath(work);
+    QFile::setPermissions(work, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadOther | QFile::ExeOther);
+    const PdfStepResult result = convert();
+
+    EXPECT_FALSE(result.written);
+    EXPECT_TRUE(ghostscriptRuns().isEmpty());
+    ASSERT_EQ(prompter.shown.size(), 1);
+    EXPECT_TRUE(prompter.shown.first().text.contains(QStringLiteral("other users"))) << prompter.shown.first().text.toStdString();
+    EXPECT_EQ(spooler.setCalls, QList<SavedPrinter>{QStringLiteral("Office")});
+    EXPECT_TRUE(destinationFiles().isEmpty());
+}
+
+TEST_F(PdfStepTest, WorkFolderThatIsALinkIsRefused)
+{
+    ghostscriptWrites("%PDF");
+    QDir().mkpath(scratch.file(QStringLiteral("elsewhere")));
+    QFile::link(scratch.file(QStringLiteral("elsewhere")), work);
+    convert();
+    EXPECT_TRUE(ghostscriptRuns().isEmpty());
+    ASSERT_EQ(prompter.shown.size(), 1);
+    EXPECT_TRUE(prompter.shown.first().text.contains(QStringLiteral("symbolic link")));
+}
+
+TEST_F(PdfStepTest, PdfmarksThatCannotBeWrittenStopsBeforeGhostscript)
+{
+    ghostscriptWrites("%PDF");
+    QDir().mkpath(work + QStringLiteral("/pdfmarks")); // a folder where the file should be
+    QFile::setPermissions(work, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    const PdfStepResult result = convert();
+
+    EXPECT_FALSE(result.written);
+    EXPECT_TRUE(ghostscriptRuns().isEmpty());
+    ASSERT_EQ(prompter.shown.size(), 1);
+    EXPECT_TRUE(prompter.shown.first().text.contains(QStringLiteral("pdfmarks could not be written")));
+    EXPECT_EQ(spooler.setCalls.size(), 1);
+}
+
+TEST_F(PdfStepTest, FailedRestoreOfThePrinterIsShown)
+{
+    ghostscriptWrites("%PDF");
+    spooler.failSet = true;
+    EXPECT_TRUE(convert().written);
+    ASSERT_EQ(prompter.shown.size(), 1);
+    EXPECT_TRUE(prompter.shown.first().text.contains(QStringLiteral("\"Office\"")));
+}
+
+TEST_F(PdfStepTest, RelativeDestinationBecomesAbsolute)
+{
+    ghostscriptWrites("%PDF");
+    const QString old = QDir::currentPath();
+    QDir::setCurrent(scratch.path());
+    dest = QStringLiteral("|dest");
+    QDir().mkpath(dest);
+    const PdfStepResult result = convert();
+    QDir::setCurrent(old);
+    EXPECT_TRUE(result.written) << result.failure.toStdString();
+    EXPECT_EQ(result.outputPath, scratch.file(QStringLiteral("|dest/Sales 2009.pdf")));
+    EXPECT_TRUE(outputFileOf(ghostscriptRuns().first()).startsWith(QLatin1Char('/')));
+}
+
+} // namespace

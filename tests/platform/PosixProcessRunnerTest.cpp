@@ -1,0 +1,84 @@
+#include "PosixProcessRunner.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+
+namespace {
+
+ProcessOutcome run(QStringList args, std::optional<std::chrono::milliseconds> timeout = std::nullopt)
+{
+    PosixProcessRunner runner;
+    ProcessRequest request;
+    request.arguments = std::move(args);
+    request.timeout = timeout;
+    return runner.RunAndWait(request);
+}
+
+TEST(PosixProcessRunnerTest, MissingProgramIsNotStarted)
+{
+    for (const QString& program : {QStringLiteral("/nonexistent/gs"), QStringLiteral("no-such-program-tabloria")}) {
+        const ProcessOutcome o = run({program});
+        EXPECT_FALSE(o.started());
+        EXPECT_TRUE(o.error.contains(QStringLiteral("No such file"))) << o.error.toStdString();
+    }
+}
+
+TEST(PosixProcessRunnerTest, ReportsExitCodeOutputAndArgumentsVerbatim)
+{
+    const ProcessOutcome o = run({QStringLiteral("/bin/sh"), QStringLiteral("-c"),
+                                  QStringLiteral("printf '%s|' \"$@\"; echo err >&2; exit 3"), QStringLiteral("sh"),
+                                  QStringLiteral("a b"), QStringLiteral("\"q\""), QStringLiteral("$(x)")});
+    EXPECT_TRUE(o.started());
+    EXPECT_EQ(o.exitCode, 3);
+    EXPECT_FALSE(o.succeeded());
+    EXPECT_EQ(o.output, "a b|\"q\"|$(x)|err\n");
+    EXPECT_EQ(o.describeFailure(), QStringLiteral("ended with exit code 3"));
+}
+
+TEST(PosixProcessRunnerTest, KilledChildIsReported)
+{
+    const ProcessOutcome o = run({QStringLiteral("/bin/sh"), QStringLiteral("-c"), QStringLiteral("kill -9 $$")});
+    EXPECT_EQ(o.signal, SIGKILL);
+    EXPECT_FALSE(o.succeeded());
+}
+
+TEST(PosixProcessRunnerTest, TimeLimitEndsTheWholeGroup)
+{
+    const auto start = std::chrono::steady_clock::now();
+    const ProcessOutcome o = run({QStringLiteral("/bin/sh"), QStringLiteral("-c"),
+                                  QStringLiteral("sleep 30 & sleep 30; echo never")},
+                                 std::chrono::milliseconds(300));
+    EXPECT_TRUE(o.timedOut);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
+    EXPECT_NE(::kill(-o.pid, 0), 0) << "a member of the group survived";
+}
+
+TEST(PosixProcessRunnerTest, EnvironmentChangesApplyToTheChildOnly)
+{
+    qputenv("TABLORIA_TEST_GONE", "present");
+    PosixProcessRunner runner;
+    ProcessRequest request;
+    request.arguments = {QStringLiteral("/bin/sh"), QStringLiteral("-c"),
+                         QStringLiteral("echo \"${TABLORIA_TEST_GONE-unset}:$TABLORIA_TEST_SET\"; pwd")};
+    request.environment = {{QStringLiteral("TABLORIA_TEST_GONE"), std::nullopt},
+                           {QStringLiteral("TABLORIA_TEST_SET"), QStringLiteral("v a l")}};
+    request.workingDirectory = QStringLiteral("/tmp");
+    EXPECT_EQ(runner.RunAndWait(request).output, "unset:v a l\n/tmp\n");
+    EXPECT_EQ(qgetenv("TABLORIA_TEST_GONE"), "present");
+}
+
+TEST(PosixProcessRunnerTest, ADaemonHoldingTheOutputDoesNotBlockTheWait)
+{
+    const auto start = std::chrono::steady_clock::now();
+    PosixProcessRunner runner;
+    ProcessRequest request;
+    request.arguments = {QStringLiteral("/bin/sh"), QStringLiteral("-c"), QStringLiteral("sleep 20 & echo started")};
+    request.endGroupOnExit = true;
+    const ProcessOutcome o = runner.RunAndWait(request);
+    EXPECT_TRUE(o.succeeded());
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
+    EXPECT_NE(::kill(-o.pid, 0), 0);
+}
+
+} // namespace

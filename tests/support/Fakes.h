@@ -1,0 +1,60 @@
+#pragma once
+
+#include "ProcessRunner.h"
+#include "Prompter.h"
+#include "Spooler.h"
+
+#include <QList>
+#include <QString>
+
+#include <deque>
+#include <functional>
+
+// Records every program it was asked to run and answers with a scripted outcome.
+// A handler may act like the program (write its output file, say) before answering.
+class FakeProcessRunner final : public ProcessRunner
+{
+public:
+    using Handler = std::function<ProcessOutcome(const ProcessRequest&)>;
+
+    ProcessOutcome RunAndWait(const ProcessRequest& request) override;
+
+    // Answers for requests whose program ends in `programSuffix` (all when empty).
+    void on(const QString& programSuffix, Handler handler) { m_handlers.append({programSuffix, std::move(handler)}); }
+
+    QList<ProcessRequest> requests;
+
+private:
+    QList<std::pair<QString, Handler>> m_handlers;
+};
+
+ProcessOutcome exitedWith(int code, QByteArray output = {});
+
+class FakeSpooler final : public Spooler
+{
+public:
+    Result<SavedPrinter> defaultPrinter() override;
+    Status setDefaultPrinter(const SavedPrinter& name) override;
+
+    SavedPrinter current;
+    QList<SavedPrinter> setCalls;
+    bool failSet = false;
+};
+
+// Answers message boxes from a queue (Ok, then No for any unanswered question) and
+// keeps what was shown.
+class FakePrompter final : public Prompter
+{
+public:
+    struct Shown
+    {
+        QString text;
+        MessageButtons buttons;
+        MessageIcon icon;
+    };
+
+    MessageAnswer showMessage(const QString& text, MessageButtons buttons, MessageIcon icon) override;
+
+    std::deque<MessageAnswer> answers;
+    QList<Shown> shown;
+};
