@@ -61,7 +61,8 @@ int createTemporary(int folder, const char* base, std::string& name)
             name += hex[byte >> 4];
             name += hex[byte & 15];
         }
-        const int fd = ::openat(folder, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+        const int fd = ::openat(folder, name.c_str(),
+                                O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
         if (fd >= 0 || errno != EEXIST)
             return fd;
     }
@@ -139,8 +140,9 @@ DeliveryServices systemDeliveryServices()
 DeliveryOutcome deliverJob(const BackendJob& job, int inputFd, const DeliveryServices& services)
 {
     const auto cancel = [&job](const std::string& why) {
-        return DeliveryOutcome{CUPS_BACKEND_CANCEL, "job " + std::to_string(job.id) + " of user \"" + job.user +
-                                                       "\" not delivered: " + why};
+        return DeliveryOutcome{CUPS_BACKEND_CANCEL, "job " + std::to_string(job.id) +
+                                                        " of user \"" + job.user +
+                                                        "\" not delivered: " + why};
     };
 
     const std::optional<Account> account = services.findAccount(job.user);
@@ -154,12 +156,16 @@ DeliveryOutcome deliverJob(const BackendJob& job, int inputFd, const DeliverySer
     const WorkFolder::Outcome prepared = WorkFolder::ensure(account->uid, folderPath);
     if (!prepared.ok)
         return cancel(prepared.message);
-    FileDescriptor folder(::open(folderPath.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    FileDescriptor folder(
+        ::open(folderPath.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
     if (folder.get() < 0)
         return cancel(systemError("cannot open " + folderPath));
     // The folder that was opened is the one that was checked.
-    struct stat opened{};
-    if (::fstat(folder.get(), &opened) != 0 || opened.st_uid != account->uid || (opened.st_mode & 077) != 0)
+    struct stat opened
+    {
+    };
+    if (::fstat(folder.get(), &opened) != 0 || opened.st_uid != account->uid ||
+        (opened.st_mode & 077) != 0)
         return cancel("the work folder " + folderPath + " changed while it was being opened");
 
     const auto readInput = [inputFd](char* data, std::size_t size) {
@@ -169,8 +175,11 @@ DeliveryOutcome deliverJob(const BackendJob& job, int inputFd, const DeliverySer
                 return got;
         }
     };
-    const auto dropOldRecord = [&folder] { ::unlinkat(folder.get(), WorkFolder::JobRecordName, 0); };
-    if (const auto failure = replaceAtomically(folder.get(), WorkFolder::SpoolFileName, readInput, dropOldRecord))
+    const auto dropOldRecord = [&folder] {
+        ::unlinkat(folder.get(), WorkFolder::JobRecordName, 0);
+    };
+    if (const auto failure =
+            replaceAtomically(folder.get(), WorkFolder::SpoolFileName, readInput, dropOldRecord))
         return cancel(*failure);
 
     const std::string record = formatJobRecord(job);
@@ -181,7 +190,8 @@ DeliveryOutcome deliverJob(const BackendJob& job, int inputFd, const DeliverySer
         offset += count;
         return static_cast<ssize_t>(count);
     };
-    if (const auto failure = replaceAtomically(folder.get(), WorkFolder::JobRecordName, readRecord)) {
+    if (const auto failure =
+            replaceAtomically(folder.get(), WorkFolder::JobRecordName, readRecord)) {
         // A spool file without its record would only be waited for in vain.
         ::unlinkat(folder.get(), WorkFolder::SpoolFileName, 0);
         return cancel(*failure);

@@ -17,7 +17,9 @@
 // "tmp.ps" beside it.
 //
 // A job that cannot be delivered (unknown user, empty stream, any error) is
-// cancelled and leaves the folder as it was.
+// cancelled and leaves no file of its own: the previous job's files stay as they
+// were, except that a failure while replacing them leaves no record (a spool file
+// without a record is never taken for a new job's output).
 
 struct DeliveryServices
 {
@@ -32,8 +34,8 @@ DeliveryServices systemDeliveryServices();
 
 struct DeliveryOutcome
 {
-    int exitCode = 0;      // a CUPS backend status
-    std::string message;   // for the CUPS log, when the job was not delivered
+    int exitCode = 0;    // a CUPS backend status
+    std::string message; // for the CUPS log, when the job was not delivered
 };
 
 // inputFd is the job's data, already opened (before the identity switch, as the

@@ -11,7 +11,9 @@ std::optional<Account> findAccount(const std::string& name)
 {
     long size = ::sysconf(_SC_GETPW_R_SIZE_MAX);
     std::vector<char> buffer(size > 0 ? static_cast<std::size_t>(size) : 16384);
-    struct passwd entry{};
+    struct passwd entry
+    {
+    };
     struct passwd* found = nullptr;
     while (::getpwnam_r(name.c_str(), &entry, buffer.data(), buffer.size(), &found) == ERANGE)
         buffer.resize(buffer.size() * 2);
@@ -22,7 +24,9 @@ std::optional<Account> findAccount(const std::string& name)
 
 std::optional<std::string> becomeAccount(const Account& account)
 {
-    const auto failed = [](const char* what) { return std::string(what) + ": " + std::strerror(errno); };
+    const auto failed = [](const char* what) {
+        return std::string(what) + ": " + std::strerror(errno);
+    };
     const bool wasRoot = ::geteuid() == 0;
     if (wasRoot && ::initgroups(account.name.c_str(), account.gid) != 0)
         return failed("initgroups");

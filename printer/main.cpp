@@ -30,7 +30,9 @@ int main(int argc, char** argv)
 {
     ::umask(077);
     std::signal(SIGPIPE, SIG_IGN);
-    struct sigaction action{};
+    struct sigaction action
+    {
+    };
     action.sa_handler = onTerminate;
     ::sigaction(SIGTERM, &action, nullptr);
 

@@ -15,7 +15,7 @@
 
 namespace {
 
-constexpr long Registered = 0;                              // S_OK
+constexpr long Registered = 0;                                      // S_OK
 constexpr long RegistrationFailed = static_cast<long>(0x80004005L); // E_FAIL
 
 // Any object of this library will do to find the library's own path.
@@ -27,7 +27,8 @@ std::string configHome()
         return xdg;
     if (const char* home = std::getenv("HOME"); home != nullptr && home[0] == '/')
         return std::string(home) + "/.config";
-    if (const passwd* account = ::getpwuid(::getuid()); account != nullptr && account->pw_dir != nullptr)
+    if (const passwd* account = ::getpwuid(::getuid());
+        account != nullptr && account->pw_dir != nullptr)
         return std::string(account->pw_dir) + "/.config";
     return {};
 }
@@ -41,7 +42,8 @@ bool writeReplacing(const std::string& path, const std::string& text)
 {
     const std::string temporary = path + ".new";
     ::unlink(temporary.c_str());
-    const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    const int fd =
+        ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
     if (fd < 0)
         return false;
     const bool written = ::write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size());

@@ -21,8 +21,9 @@ std::string ownExecutable()
 {
     char path[PATH_MAX];
     const ssize_t length = ::readlink("/proc/self/exe", path, sizeof path);
-    return length > 0 && static_cast<std::size_t>(length) < sizeof path ? std::string(path, static_cast<std::size_t>(length))
-                                                                         : std::string();
+    return length > 0 && static_cast<std::size_t>(length) < sizeof path
+               ? std::string(path, static_cast<std::size_t>(length))
+               : std::string();
 }
 
 // Starts the script with /bin/sh, detached and without a terminal: its own session,
@@ -62,7 +63,9 @@ void sleepMilliseconds(long milliseconds)
 
 int main()
 {
-    struct utsname system{};
+    struct utsname system
+    {
+    };
     const int major = ::uname(&system) == 0 ? majorVersionOf(system.release) : 0;
     // Without its own path Kelvane starts nothing rather than a script of that name
     // from wherever it was started.

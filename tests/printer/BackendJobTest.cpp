@@ -13,7 +13,8 @@ TEST(BackendJobTest, ReadsTheArgumentsCupsPasses)
     EXPECT_EQ(fromStdin->title, "Sales 2009");
     EXPECT_FALSE(fromStdin->file);
 
-    const auto fromFile = parseBackendArguments({"7", "bob", "", "1", "", "/var/spool/cups/d00007-001"});
+    const auto fromFile =
+        parseBackendArguments({"7", "bob", "", "1", "", "/var/spool/cups/d00007-001"});
     ASSERT_TRUE(fromFile);
     EXPECT_EQ(fromFile->file, "/var/spool/cups/d00007-001");
 }
@@ -31,7 +32,8 @@ TEST(BackendJobTest, RefusesWhatIsNotAJob)
         {"99999999999999999999999", "alice", "t", "1", ""},
     };
     for (const auto& arguments : cases)
-        EXPECT_FALSE(parseBackendArguments(arguments)) << (arguments.empty() ? "(none)" : arguments[0]);
+        EXPECT_FALSE(parseBackendArguments(arguments))
+            << (arguments.empty() ? "(none)" : arguments[0]);
 }
 
 TEST(BackendJobTest, RecordKeepsEveryFieldOnItsLine)

@@ -43,11 +43,13 @@ Submitted submit(const QString& user, const QString& file, const QString& title,
 {
     QStringList command{QStringLiteral("setsid"), QStringLiteral("-w")};
     if (!user.isEmpty())
-        command << QStringLiteral("runuser") << QStringLiteral("-u") << user << QStringLiteral("--");
-    command << QStringLiteral("lp") << QStringLiteral("-d") << QStringLiteral("Pellucor") << QStringLiteral("-t")
-            << title << extra << file;
+        command << QStringLiteral("runuser") << QStringLiteral("-u") << user
+                << QStringLiteral("--");
+    command << QStringLiteral("lp") << QStringLiteral("-d") << QStringLiteral("Pellucor")
+            << QStringLiteral("-t") << title << extra << file;
     const CommandOutput out = runTool(command);
-    const auto match = QRegularExpression(QStringLiteral("request id is Pellucor-(\\d+)")).match(out.output);
+    const auto match =
+        QRegularExpression(QStringLiteral("request id is Pellucor-(\\d+)")).match(out.output);
     return {out.exitCode == 0 && match.hasMatch() ? match.captured(1).toLong() : 0, out.output};
 }
 
@@ -81,7 +83,8 @@ bool waitUntilDone(long id, std::chrono::seconds limit = 90s)
     const auto end = std::chrono::steady_clock::now() + limit;
     const QString name = QStringLiteral("Pellucor-%1 ").arg(id);
     while (std::chrono::steady_clock::now() < end) {
-        const CommandOutput out = runTool({QStringLiteral("lpstat"), QStringLiteral("-o"), QStringLiteral("Pellucor")});
+        const CommandOutput out =
+            runTool({QStringLiteral("lpstat"), QStringLiteral("-o"), QStringLiteral("Pellucor")});
         if (!out.output.contains(name))
             return true;
         QThread::msleep(100);
@@ -99,7 +102,9 @@ struct FileFacts
 
 FileFacts factsOf(const QString& path)
 {
-    struct stat st{};
+    struct stat st
+    {
+    };
     if (::lstat(QFile::encodeName(path).constData(), &st) != 0)
         return {};
     return {true, S_ISLNK(st.st_mode), st.st_uid, st.st_mode & 07777};
@@ -110,7 +115,8 @@ class PellucorQueueTest : public ::testing::Test
 protected:
     void SetUp() override
     {
-        const CommandOutput device = runTool({QStringLiteral("lpstat"), QStringLiteral("-v"), QStringLiteral("Pellucor")});
+        const CommandOutput device =
+            runTool({QStringLiteral("lpstat"), QStringLiteral("-v"), QStringLiteral("Pellucor")});
         ASSERT_TRUE(device.output.contains(QStringLiteral("pellucor:/")))
             << "the printer Pellucor is not set up; run scripts/setup-printer.sh as root: "
             << device.output.toStdString();
@@ -133,19 +139,24 @@ TEST_F(PellucorQueueTest, QueueIsSetUpAsTheProgramNeeds)
                      " ATTR naturalLanguage attributes-natural-language en\n"
                      " ATTR uri printer-uri $uri\n"
                      " ATTR keyword requested-attributes "
-                     "device-uri,printer-is-shared,printer-error-policy,printer-op-policy,printer-make-and-model\n"
+                     "device-uri,printer-is-shared,printer-error-policy,printer-op-policy,printer-"
+                     "make-and-model\n"
                      " STATUS successful-ok\n}\n");
     const CommandOutput attributes =
-        runTool({QStringLiteral("ipptool"), QStringLiteral("-tv"), QStringLiteral("ipp://localhost/printers/Pellucor"), query});
+        runTool({QStringLiteral("ipptool"), QStringLiteral("-tv"),
+                 QStringLiteral("ipp://localhost/printers/Pellucor"), query});
     ASSERT_EQ(attributes.exitCode, 0) << attributes.output.toStdString();
-    for (const char* expected : {"device-uri (uri) = pellucor:/", "printer-is-shared (boolean) = false",
-                                 "printer-error-policy (nameWithoutLanguage) = abort-job",
-                                 "printer-op-policy (nameWithoutLanguage) = authenticated",
-                                 "printer-make-and-model (textWithoutLanguage) = Generic PostScript Printer"})
+    for (const char* expected :
+         {"device-uri (uri) = pellucor:/", "printer-is-shared (boolean) = false",
+          "printer-error-policy (nameWithoutLanguage) = abort-job",
+          "printer-op-policy (nameWithoutLanguage) = authenticated",
+          "printer-make-and-model (textWithoutLanguage) = Generic PostScript Printer"})
         EXPECT_TRUE(attributes.output.contains(QLatin1String(expected))) << expected;
 
-    const CommandOutput options = runTool({QStringLiteral("lpoptions"), QStringLiteral("-p"), QStringLiteral("Pellucor")});
-    EXPECT_TRUE(options.output.contains(QStringLiteral("pdftops-renderer=pdftocairo"))) << options.output.toStdString();
+    const CommandOutput options =
+        runTool({QStringLiteral("lpoptions"), QStringLiteral("-p"), QStringLiteral("Pellucor")});
+    EXPECT_TRUE(options.output.contains(QStringLiteral("pdftops-renderer=pdftocairo")))
+        << options.output.toStdString();
 
     // CUPS runs the backend as root only when nobody else may execute it.
     const FileFacts backend = factsOf(InstalledBackend);
@@ -193,8 +204,9 @@ protected:
             removeUser(name);
             for (int attempt = 0; attempt < 10; ++attempt) {
                 const CommandOutput added =
-                    runTool({QStringLiteral("useradd"), QStringLiteral("--system"), QStringLiteral("--no-create-home"),
-                             QStringLiteral("--shell"), QStringLiteral("/usr/sbin/nologin"), QLatin1String(name)});
+                    runTool({QStringLiteral("useradd"), QStringLiteral("--system"),
+                             QStringLiteral("--no-create-home"), QStringLiteral("--shell"),
+                             QStringLiteral("/usr/sbin/nologin"), QLatin1String(name)});
                 if (added.exitCode == 0)
                     break;
                 QThread::msleep(500); // another program holds the password file's lock
@@ -249,7 +261,8 @@ TEST_F(PellucorUsersTest, AnotherUsersJobIsTheirsAndPrivate)
     ASSERT_TRUE(waitForRecord(folders[0], job.id));
     EXPECT_EQ(recordIn(folders[0]),
               recordOf(job.id, QLatin1String(First), QStringLiteral("Sales 2009")));
-    EXPECT_TRUE(readFile(folders[0] + QStringLiteral("/tmp.ps")).contains("(Tabloria sample page) show"));
+    EXPECT_TRUE(
+        readFile(folders[0] + QStringLiteral("/tmp.ps")).contains("(Tabloria sample page) show"));
     const FileFacts folder = factsOf(folders[0]);
     EXPECT_EQ(folder.owner, uids[0]);
     EXPECT_EQ(folder.mode, 0700u);
@@ -270,7 +283,9 @@ TEST_F(PellucorUsersTest, NobodyCanSendAJobInAnotherUsersName)
     const QByteArray spool = readFile(folders[0] + QStringLiteral("/tmp.ps"));
 
     const QString forged = scratch.file(QStringLiteral("forged.ps"));
-    writeFile(forged, "%!PS\n/Helvetica findfont 12 scalefont setfont 72 72 moveto (planted) show showpage\n");
+    writeFile(
+        forged,
+        "%!PS\n/Helvetica findfont 12 scalefont setfont 72 72 moveto (planted) show showpage\n");
     ASSERT_EQ(::chmod(QFile::encodeName(forged).constData(), 0644), 0);
     const std::vector<std::pair<QString, QStringList>> attempts = {
         {QLatin1String(Second), {QStringLiteral("-U"), QLatin1String(First)}}, // another user
@@ -288,8 +303,7 @@ TEST_F(PellucorUsersTest, NobodyCanSendAJobInAnotherUsersName)
     ASSERT_NE(later.id, 0) << later.output.toStdString();
     ASSERT_TRUE(waitForRecord(folders[1], later.id));
 
-    EXPECT_EQ(recordIn(folders[0]),
-              recordOf(own.id, QLatin1String(First), QStringLiteral("own")));
+    EXPECT_EQ(recordIn(folders[0]), recordOf(own.id, QLatin1String(First), QStringLiteral("own")));
     EXPECT_EQ(readFile(folders[0] + QStringLiteral("/tmp.ps")), spool);
 }
 
@@ -301,7 +315,8 @@ TEST_F(PellucorUsersTest, LinksInTheWayAreNotFollowed)
     ASSERT_EQ(::chown(QFile::encodeName(victim).constData(), uids[0], static_cast<gid_t>(-1)), 0);
     ASSERT_TRUE(QDir().mkdir(folders[0]));
     ASSERT_EQ(::chmod(QFile::encodeName(folders[0]).constData(), 0700), 0);
-    ASSERT_EQ(::chown(QFile::encodeName(folders[0]).constData(), uids[0], static_cast<gid_t>(-1)), 0);
+    ASSERT_EQ(::chown(QFile::encodeName(folders[0]).constData(), uids[0], static_cast<gid_t>(-1)),
+              0);
     ASSERT_TRUE(QFile::link(victim, folders[0] + QStringLiteral("/tmp.ps")));
 
     const Submitted job = submit(QLatin1String(First), input, QStringLiteral("over a link"));
@@ -315,12 +330,14 @@ TEST_F(PellucorUsersTest, LinksInTheWayAreNotFollowed)
     const QString elsewhere = scratch.file(QStringLiteral("elsewhere"));
     ASSERT_TRUE(QDir().mkdir(elsewhere));
     ASSERT_EQ(::chmod(QFile::encodeName(elsewhere).constData(), 0700), 0);
-    ASSERT_EQ(::chown(QFile::encodeName(elsewhere).constData(), uids[1], static_cast<gid_t>(-1)), 0);
+    ASSERT_EQ(::chown(QFile::encodeName(elsewhere).constData(), uids[1], static_cast<gid_t>(-1)),
+              0);
     ASSERT_TRUE(QFile::link(elsewhere, folders[1]));
     const Submitted refused = submit(QLatin1String(Second), input, QStringLiteral("into a link"));
     ASSERT_NE(refused.id, 0) << refused.output.toStdString();
     ASSERT_TRUE(waitUntilDone(refused.id));
-    EXPECT_TRUE(QDir(elsewhere).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot));
+    EXPECT_TRUE(QDir(elsewhere).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::System |
+                                        QDir::NoDotAndDotDot));
     EXPECT_TRUE(factsOf(folders[1]).link);
 }
 
@@ -342,14 +359,16 @@ TEST_F(PellucorUsersTest, RefusedJobsLeaveNoFile)
         {"unknown user", QStringLiteral("tabloria-nobody-here"), input},
     };
     for (const Case& c : cases) {
-        QStringList command{InstalledBackend, QStringLiteral("900001"), c.user, QStringLiteral("title"),
-                            QStringLiteral("1"), QString()};
+        QStringList command{InstalledBackend,        QStringLiteral("900001"), c.user,
+                            QStringLiteral("title"), QStringLiteral("1"),      QString()};
         if (c.data != QStringLiteral("/dev/null"))
             command << c.data;
         const CommandOutput out = runTool(command);
         EXPECT_EQ(out.exitCode, 5) << c.what << ": " << out.output.toStdString(); // cancel this job
         EXPECT_TRUE(out.output.contains(QStringLiteral("ERROR:"))) << c.what;
-        EXPECT_TRUE(QDir(folders[0]).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot))
+        EXPECT_TRUE(
+            QDir(folders[0])
+                .isEmpty(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot))
             << c.what;
     }
 }

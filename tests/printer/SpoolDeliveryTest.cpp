@@ -56,8 +56,8 @@ protected:
 
     QStringList entries() const
     {
-        return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
-                                      QDir::Name);
+        return QDir(folder).entryList(
+            QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
     }
 
     QString spoolFile() const { return folder + QStringLiteral("/tmp.ps"); }
@@ -80,7 +80,9 @@ TEST_F(SpoolDeliveryTest, WritesTheSpoolFileThenItsRecord)
     EXPECT_EQ(readFile(spoolFile()), postScript);
     EXPECT_EQ(readFile(record()), QByteArray("job-id=7\nuser=alice\ntitle=Sales 2009\n"));
     for (const QString& file : {folder, spoolFile(), record()}) {
-        struct stat st{};
+        struct stat st
+        {
+        };
         ASSERT_EQ(::lstat(s(file).c_str(), &st), 0);
         EXPECT_EQ(st.st_mode & 07777, S_ISDIR(st.st_mode) ? 0700u : 0600u) << file.toStdString();
     }

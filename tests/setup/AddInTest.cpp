@@ -18,8 +18,10 @@ class AddInTest : public ::testing::Test
 protected:
     void SetUp() override
     {
-        library = ::dlopen(QFile::encodeName(programFolder() + QStringLiteral("/QuirrelAddonExcel.so")).constData(),
-                           RTLD_NOW | RTLD_LOCAL);
+        library =
+            ::dlopen(QFile::encodeName(programFolder() + QStringLiteral("/QuirrelAddonExcel.so"))
+                         .constData(),
+                     RTLD_NOW | RTLD_LOCAL);
         ASSERT_NE(library, nullptr) << ::dlerror();
         registerServer = reinterpret_cast<long (*)()>(::dlsym(library, "DllRegisterServer"));
         ASSERT_NE(registerServer, nullptr);
@@ -45,15 +47,20 @@ protected:
 
 TEST_F(AddInTest, RegisteringRecordsWhereTheLibraryLies)
 {
-    ::setenv("XDG_CONFIG_HOME", QFile::encodeName(scratch.file(QStringLiteral("config"))).constData(), 1);
+    ::setenv("XDG_CONFIG_HOME",
+             QFile::encodeName(scratch.file(QStringLiteral("config"))).constData(), 1);
     const QString entry = scratch.file(QStringLiteral("config/Tabloria/addins/QuirrelAddonExcel"));
     const QByteArray expected =
         "name=QuirrelAddonExcel\nlibrary=" +
-        QFile::encodeName(QFileInfo(programFolder() + QStringLiteral("/QuirrelAddonExcel.so")).canonicalFilePath()) + "\n";
+        QFile::encodeName(QFileInfo(programFolder() + QStringLiteral("/QuirrelAddonExcel.so"))
+                              .canonicalFilePath()) +
+        "\n";
 
     EXPECT_EQ(registerServer(), 0);
     EXPECT_EQ(readFile(entry), expected);
-    EXPECT_EQ(QFileInfo(entry).permissions() & (QFile::ReadOther | QFile::WriteOther | QFile::ReadGroup), 0);
+    EXPECT_EQ(QFileInfo(entry).permissions() &
+                  (QFile::ReadOther | QFile::WriteOther | QFile::ReadGroup),
+              0);
     // Registering again is harmless.
     EXPECT_EQ(registerServer(), 0);
     EXPECT_EQ(readFile(entry), expected);
@@ -63,7 +70,8 @@ TEST_F(AddInTest, ReportsAFailureToRegister)
 {
     // The configuration folder lies under a plain file.
     writeFile(scratch.file(QStringLiteral("file")), "x");
-    ::setenv("XDG_CONFIG_HOME", QFile::encodeName(scratch.file(QStringLiteral("file/config"))).constData(), 1);
+    ::setenv("XDG_CONFIG_HOME",
+             QFile::encodeName(scratch.file(QStringLiteral("file/config"))).constData(), 1);
     EXPECT_NE(registerServer(), 0);
 }
 

@@ -7,8 +7,8 @@ namespace {
 TEST(PrinterSetupTest, MajorVersionOfARelease)
 {
     const std::vector<std::pair<std::string, int>> cases = {
-        {"6.1.0-13-amd64", 6}, {"5.10.0-26-cloud-amd64", 5}, {"6", 6}, {"10.4", 10},
-        {"", 0},               {"linux-6.1", 0},             {"99999999999999.1", 0},
+        {"6.1.0-13-amd64", 6}, {"5.10.0-26-cloud-amd64", 5}, {"6", 6}, {"10.4", 10}, {"", 0},
+        {"linux-6.1", 0},      {"99999999999999.1", 0},
     };
     for (const auto& [release, major] : cases)
         EXPECT_EQ(majorVersionOf(release), major) << release;
