@@ -79,7 +79,7 @@ TEST(KelvaneTest, StartsTheScriptForThisSystemThenRegistersTheAddIn)
                               ? QStringLiteral("PrinterVista.bat")
                               : QStringLiteral("PrinterXP.bat");
 
-    // All runs at once: each takes the designed ten seconds.
+    // All runs at once: each takes Kelvane's ten seconds.
     std::vector<ProcessOutcome> outcomes(folders.size());
     const auto run = [&](const FakeFolder& fake, ProcessOutcome& outcome) {
         PosixProcessRunner runner;
