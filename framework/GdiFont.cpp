@@ -1,0 +1,43 @@
+#include "GdiFont.h"
+
+#include <QFontMetrics>
+#include <QStringList>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+void setSansFamilies(QFont& font)
+{
+    font.setFamilies({QStringLiteral("DejaVu Sans"), QStringLiteral("Liberation Sans"),
+                      QStringLiteral("sans-serif")});
+    font.setStyleHint(QFont::SansSerif);
+}
+
+} // namespace
+
+QFont CreateGdiFont(const QString& face, int height, int width, int weight, bool underline)
+{
+    Q_UNUSED(face);
+    QFont font;
+    setSansFamilies(font);
+    font.setPixelSize(height > 0 ? height : 12);
+    font.setWeight(weight >= 600 ? QFont::Bold : QFont::Normal);
+    font.setUnderline(underline);
+    if (width > 0) {
+        const int natural = QFontMetrics(font).averageCharWidth();
+        if (natural > 0)
+            font.setStretch(std::clamp(static_cast<int>(std::lround(100.0 * width / natural)), 50, 200));
+    }
+    return font;
+}
+
+QFont DialogFont(const QString& face, int pointSize)
+{
+    Q_UNUSED(face);
+    QFont font;
+    setSansFamilies(font);
+    font.setPointSize(pointSize > 0 ? pointSize : 8);
+    return font;
+}
