@@ -78,6 +78,20 @@ struct ServerReferences
     }
 };
 
+// The object a call gave, or nullptr with the reason in failure. The result is
+// consumed, so that the caller's reference is the only one left.
+std::shared_ptr<Dispatch> objectFrom(Result<Variant> result, QString& failure)
+{
+    if (!result.ok()) {
+        failure = result.status().message();
+        return nullptr;
+    }
+    std::shared_ptr<Dispatch> object = result.value().toDispatch();
+    if (!object)
+        failure = QStringLiteral("the spreadsheet server gave %1 where an object was expected").arg(result.value().describe());
+    return object;
+}
+
 void restorePrinter(ConverterServices& services, const SavedPrinter& saved)
 {
     const Status restored = services.spooler.setDefaultPrinter(saved);
@@ -244,12 +258,11 @@ ConverterResult ConvertExcel(const ConversionTarget& target, const QString& sour
         return result;
     }
 
-    const Result<Variant> workbooks = server.application->Invoke(ExcelMember::Workbooks, DispatchKind::PropertyGet, {});
-    if (workbooks.ok())
-        server.workbooks = workbooks.value().toDispatch();
+    QString why;
+    server.workbooks = objectFrom(server.application->Invoke(ExcelMember::Workbooks, DispatchKind::PropertyGet, {}), why);
     if (!server.workbooks) {
-        result.failure = QStringLiteral("The spreadsheet server gave no list of workbooks, so %1 was not converted%2")
-                             .arg(sourcePath, workbooks.ok() ? QString() : QStringLiteral(": ") + workbooks.status().message());
+        result.failure = QStringLiteral("The spreadsheet server gave no list of workbooks, so %1 was not converted: %2")
+                             .arg(sourcePath, why);
         prompter.showMessage(result.failure);
         server.quitAndRelease();
         restorePrinter(services, saved.value());
@@ -269,14 +282,10 @@ ConverterResult ConvertExcel(const ConversionTarget& target, const QString& sour
         result.failure = ready.message();
         prompter.showMessage(result.failure);
     } else {
-        const Result<Variant> added = server.workbooks->Invoke(ExcelMember::Add, DispatchKind::Method,
-                                                               {Variant::fromString(sourcePath)});
-        if (added.ok())
-            server.workbook = added.value().toDispatch();
-        if (!server.workbook) {
-            result.failure = added.ok() ? QStringLiteral("the spreadsheet server gave no workbook for %1").arg(sourcePath)
-                                        : added.status().message();
-        } else {
+        server.workbook = objectFrom(
+            server.workbooks->Invoke(ExcelMember::Add, DispatchKind::Method, {Variant::fromString(sourcePath)}),
+            result.failure);
+        if (server.workbook) {
             const std::optional<PrintJobState> baseline = jobs.newestJob(PostScriptPrinterName);
             const Result<Variant> printOut = server.workbook->Invoke(ExcelMember::PrintOut, DispatchKind::Method,
                                                                      printOutArguments(services.workFolder));
