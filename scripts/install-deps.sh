@@ -7,7 +7,7 @@ packages="
 build-essential cmake ninja-build pkg-config clang-format
 qt6-base-dev qt6-base-dev-tools libqt6svg6 qt6-qpa-plugins libgl-dev
 libgtest-dev libgmock-dev
-libcups2-dev cups cups-client cups-bsd cups-filters
+libcups2-dev cups cups-client cups-bsd cups-filters cups-ipp-utils
 ghostscript
 libreoffice-calc libreoffice-writer libreoffice-impress libreoffice-core
 poppler-utils qpdf

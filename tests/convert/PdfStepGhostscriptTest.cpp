@@ -200,3 +200,20 @@ TEST_F(GhostscriptPdfStepTest, BrokenPostScriptLeavesNothingBehind)
 }
 
 } // namespace
+
+#include "Ghostscript.h"
+
+namespace {
+
+TEST(GhostscriptProbeTest, TheSystemGhostscriptHasNoSetPdfWrite)
+{
+    PosixProcessRunner runner;
+    const GhostscriptFacts facts = LocateGhostscript(QStringLiteral("/nonexistent"), runner);
+    EXPECT_EQ(facts.program, QStringLiteral("gs"));
+    const QString version = runTool({QStringLiteral("gs"), QStringLiteral("--version")}).output.trimmed();
+    if (version.section(QLatin1Char('.'), 0, 0).toInt() >= 10) {
+        EXPECT_FALSE(facts.hasSetPdfWrite) << version.toStdString();
+    }
+}
+
+} // namespace

@@ -181,3 +181,30 @@ TEST_F(PdfStepTest, RelativeDestinationBecomesAbsolute)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(PdfStepTest, ShippedGhostscriptIsPreferredAndAskedForSetPdfWrite)
+{
+    const QString program = scratch.file(QStringLiteral("prog/gs/bin/gs"));
+    QDir().mkpath(scratch.file(QStringLiteral("prog/gs/bin")));
+    writeFile(program, "#!/bin/sh\n");
+    QFile::setPermissions(program, QFile::ReadOwner | QFile::ExeOwner);
+    runner.on(QStringLiteral("/gs/bin/gs"), [](const ProcessRequest& r) {
+        if (isProbe(r))
+            return exitedWith(0, "yes");
+        writeFile(outputFileOf(r), "%PDF");
+        return exitedWith(0);
+    });
+    PdfStepServices services{runner, spooler, prompter, work, scratch.file(QStringLiteral("prog"))};
+    EXPECT_TRUE(ConvertPostScriptToPdf(QStringLiteral("/d/x.xls"), dest, settings, SavedPrinter(), services).written);
+
+    const QStringList args = ghostscriptRuns().value(0).arguments;
+    EXPECT_EQ(args.value(0), program);
+    const qsizetype c = args.indexOf(QStringLiteral("-c"));
+    ASSERT_GE(c, 0);
+    EXPECT_EQ(args.value(c + 1), QStringLiteral(".setpdfwrite"));
+    EXPECT_TRUE(args.value(c + 2).endsWith(QStringLiteral("setdistillerparams")));
+}
+
+} // namespace

@@ -66,5 +66,5 @@ CommandOutput runTool(const QStringList& arguments)
 
 QString sourceDir()
 {
-    return qEnvironmentVariable("TABLORIA_SOURCE_DIR");
+    return QStringLiteral(TABLORIA_SOURCE_DIR);
 }

@@ -1,0 +1,48 @@
+#include "InstanceLock.h"
+
+#include <QFile>
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+#include <utility>
+
+Result<InstanceLock> InstanceLock::acquire(const QString& path, Mode mode)
+{
+    const QByteArray name = QFile::encodeName(path);
+    const int fd = ::open(name.constData(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd < 0)
+        return Status::failure(QStringLiteral("The lock file %1 cannot be opened: %2")
+                                   .arg(path, QString::fromLocal8Bit(std::strerror(errno))),
+                               errno);
+    int rc = 0;
+    do {
+        rc = ::flock(fd, LOCK_EX | (mode == Mode::TryOnce ? LOCK_NB : 0));
+    } while (rc != 0 && errno == EINTR);
+    if (rc != 0) {
+        const int err = errno;
+        ::close(fd);
+        return Status::failure(QStringLiteral("The lock file %1 is held by another process").arg(path), err);
+    }
+    return InstanceLock(fd);
+}
+
+InstanceLock::InstanceLock(InstanceLock&& other) noexcept : m_fd(std::exchange(other.m_fd, -1)) {}
+
+InstanceLock& InstanceLock::operator=(InstanceLock&& other) noexcept
+{
+    if (this != &other) {
+        if (m_fd >= 0)
+            ::close(m_fd);
+        m_fd = std::exchange(other.m_fd, -1);
+    }
+    return *this;
+}
+
+InstanceLock::~InstanceLock()
+{
+    if (m_fd >= 0)
+        ::close(m_fd);
+}

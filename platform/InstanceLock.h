@@ -1,0 +1,27 @@
+#pragma once
+
+#include "Status.h"
+
+#include <QString>
+
+// A lock file held with flock for the life of the object. The kernel drops the lock
+// when the process ends, so a crash leaves no stale lock behind.
+class InstanceLock
+{
+public:
+    enum class Mode { TryOnce, Wait };
+
+    // Opens (creating it with mode 0600, never through a link) and locks `path`.
+    // With TryOnce a lock held elsewhere fails at once with code EWOULDBLOCK.
+    static Result<InstanceLock> acquire(const QString& path, Mode mode);
+
+    InstanceLock(InstanceLock&& other) noexcept;
+    InstanceLock& operator=(InstanceLock&& other) noexcept;
+    InstanceLock(const InstanceLock&) = delete;
+    InstanceLock& operator=(const InstanceLock&) = delete;
+    ~InstanceLock();
+
+private:
+    explicit InstanceLock(int fd) : m_fd(fd) {}
+    int m_fd = -1;
+};
