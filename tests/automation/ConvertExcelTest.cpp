@@ -1,0 +1,435 @@
+#include "ConvertExcel.h"
+
+#include "AutomationRegistry.h"
+#include "Fakes.h"
+#include "PrintContract.h"
+#include "TestFiles.h"
+
+#include <QDir>
+
+#include <gtest/gtest.h>
+
+#include <map>
+
+namespace {
+
+using namespace std::chrono_literals;
+
+// Everything the converter does, in order, in one list.
+using EventLog = QStringList;
+
+QString describeCall(const QString& object, DispId member, DispatchKind kind, const QList<Variant>& arguments)
+{
+    QStringList args;
+    for (const Variant& a : arguments)
+        args.append(a.describe());
+    return QStringLiteral("%1 %2 0x%3 (%4)")
+        .arg(object, describeDispatchKind(kind))
+        .arg(static_cast<quint32>(member), 0, 16)
+        .arg(args.join(QStringLiteral(", ")));
+}
+
+// A recording server registered as "Excel.Application": every object logs its
+// calls and its release. A member id in `failing` fails; PrintOut runs `onPrint`.
+struct RecordingServer
+{
+    struct Object final : Dispatch
+    {
+        Object(RecordingServer& server_, QString name_) : server(server_), name(std::move(name_)) {}
+        ~Object() override { server.log.append(QStringLiteral("release ") + name); }
+
+        Result<Variant> Invoke(DispId member, DispatchKind kind, const QList<Variant>& arguments) override
+        {
+            server.log.append(describeCall(name, member, kind, arguments));
+            if (server.failing.contains(member))
+                return Status::failure(QStringLiteral("member 0x%1 failed").arg(static_cast<quint32>(member), 0, 16),
+                                       statusCode(DISP_E_EXCEPTION));
+            if (name == QStringLiteral("Application") && member == 0x23C)
+                return Variant::fromDispatch(std::make_shared<Object>(server, QStringLiteral("Workbooks")));
+            if (name == QStringLiteral("Workbooks") && member == 0xB5)
+                return Variant::fromDispatch(std::make_shared<Object>(server, QStringLiteral("Workbook")));
+            if (name == QStringLiteral("Workbook") && member == 0x6EC && server.onPrint)
+                server.onPrint();
+            return Variant();
+        }
+
+        RecordingServer& server;
+        QString name;
+    };
+
+    explicit RecordingServer(EventLog& log_) : log(log_) {}
+
+    void registerIn(AutomationRegistry& registry)
+    {
+        registry.registerServer(QStringLiteral("Excel.Application"), [this]() -> Result<std::shared_ptr<Dispatch>> {
+            log.append(QStringLiteral("create Excel.Application"));
+            if (startFails)
+                return Status::failure(QStringLiteral("no server"));
+            return std::shared_ptr<Dispatch>(std::make_shared<Object>(*this, QStringLiteral("Application")));
+        });
+    }
+
+    EventLog& log;
+    QList<DispId> failing;
+    bool startFails = false;
+    std::function<void()> onPrint;
+};
+
+struct LoggingRegistry final : AutomationRegistry
+{
+    Status CoInitialize() override
+    {
+        return initFails ? Status::failure(QStringLiteral("no")) : Status();
+    }
+    bool initFails = false;
+};
+
+struct LoggingSpooler final : Spooler
+{
+    explicit LoggingSpooler(EventLog& log_) : log(log_) {}
+    Result<SavedPrinter> defaultPrinter() override
+    {
+        log.append(QStringLiteral("get default printer"));
+        return current;
+    }
+    Status setDefaultPrinter(const SavedPrinter& name) override
+    {
+        log.append(QStringLiteral("set default printer ") + name.value_or(QStringLiteral("none")));
+        if (name && refused.contains(*name))
+            return Status::failure(QStringLiteral("not known to CUPS"));
+        current = name;
+        return {};
+    }
+    EventLog& log;
+    SavedPrinter current;
+    QStringList refused;
+};
+
+struct LoggingPacing final : Pacing
+{
+    explicit LoggingPacing(EventLog& log_) : log(log_) {}
+    void wait(std::chrono::milliseconds duration) override
+    {
+        log.append(QStringLiteral("wait %1 ms").arg(duration.count()));
+    }
+    EventLog& log;
+};
+
+// CUPS and a clock that only moves when the converter sleeps. `jobsAt` gives the
+// newest job of the user from a time on; `at` runs an action once a time is reached.
+struct FakeJobWatch final : PrintJobWatch
+{
+    std::optional<PrintJobState> newestJob(const QString&) override
+    {
+        std::optional<PrintJobState> job = unreachable ? std::nullopt : std::optional(PrintJobState{});
+        for (const auto& [time, state] : jobsAt)
+            if (!unreachable && time <= elapsed)
+                job = state;
+        return job;
+    }
+    std::chrono::steady_clock::time_point now() override { return std::chrono::steady_clock::time_point(elapsed); }
+    void sleep(std::chrono::milliseconds duration) override
+    {
+        elapsed += duration;
+        for (auto it = actions.begin(); it != actions.end();) {
+            if (it->first <= elapsed) {
+                it->second();
+                it = actions.erase(it);
+            } else {
+                ++it;
+            }
+        }
+    }
+
+    std::chrono::milliseconds elapsed{0};
+    bool unreachable = false;
+    std::multimap<std::chrono::milliseconds, PrintJobState> jobsAt;
+    std::multimap<std::chrono::milliseconds, std::function<void()>> actions;
+};
+
+QByteArray recordFor(int job, const QString& user)
+{
+    return QStringLiteral("job-id=%1\nuser=%2\ntitle=book.ods\n").arg(job).arg(user).toUtf8();
+}
+
+class ConvertExcelTest : public testing::Test
+{
+public:
+    ConvertExcelTest()
+    {
+        work = scratch.file(QStringLiteral("work"));
+        target.destinationFolder = scratch.file(QStringLiteral("dest"));
+        QDir().mkpath(target.destinationFolder);
+        spooler.current = QStringLiteral("Office");
+        server.registerIn(registry);
+        // The printer: the job is 8 in CUPS at once, and done half a second later.
+        server.onPrint = [this] {
+            jobs.jobsAt.insert({jobs.elapsed, {8, false, false}});
+            jobs.actions.insert({jobs.elapsed + 500ms, [this] { printerFinishes(8); }});
+        };
+        jobs.jobsAt.insert({0ms, {7, true, true}});
+        runner.on(QStringLiteral("gs"), [this](const ProcessRequest& r) {
+            if (r.arguments.contains(QStringLiteral("-dNODISPLAY")))
+                return exitedWith(0, "no");
+            log.append(QStringLiteral("ghostscript on ") + QString::fromLatin1(readFile(PostScriptSpoolFile(work))));
+            for (const QString& a : r.arguments)
+                if (a.startsWith(QStringLiteral("-sOutputFile=")))
+                    writeFile(a.mid(13), "%PDF-1.4 from gs");
+            return exitedWith(0);
+        });
+    }
+
+    void printerFinishes(int job, const QByteArray& postScript = "%!PS new workbook")
+    {
+        jobs.jobsAt.insert({jobs.elapsed, {job, true, true}});
+        writeFile(PostScriptSpoolFile(work), postScript);
+        writeFile(PostScriptJobRecord(work), recordFor(job, CurrentUserName()));
+    }
+
+    ConverterResult convert()
+    {
+        ConverterServices services{runner, spooler, prompter, pacing, registry, work, QStringLiteral("/nonexistent")};
+        return ConvertExcel(target, source, services, jobs);
+    }
+
+    QStringList shownTexts() const
+    {
+        QStringList texts;
+        for (const auto& s : prompter.shown)
+            texts.append(s.text);
+        return texts;
+    }
+
+    void leaveOldPrint()
+    {
+        QDir().mkpath(work);
+        QFile::setPermissions(work, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        writeFile(PostScriptSpoolFile(work), "%!PS someone else's document");
+        writeFile(PostScriptJobRecord(work), recordFor(3, CurrentUserName()));
+    }
+
+    ScratchFolder scratch;
+    QString work;
+    QString source = QStringLiteral("/data/Sales 2009.xlsx");
+    ConversionTarget target;
+    EventLog log;
+    RecordingServer server{log};
+    LoggingRegistry registry;
+    LoggingSpooler spooler{log};
+    LoggingPacing pacing{log};
+    FakePrompter prompter;
+    FakeProcessRunner runner;
+    FakeJobWatch jobs;
+};
+
+const QString PrintOutCall = QStringLiteral(
+    "Workbook method 0x6ec (VT_ERROR 0x80020004, VT_ERROR 0x80020004, VT_I4 1, VT_I2 0, VT_ERROR 0x80020004, "
+    "VT_ERROR 0x80020004, VT_ERROR 0x80020004, VT_BSTR \"%1\")");
+
+TEST_F(ConvertExcelTest, CallsTheServerInTheDesignedOrder)
+{
+    leaveOldPrint();
+    const ConverterResult result = convert();
+    EXPECT_TRUE(result.written) << result.failure.toStdString();
+    EXPECT_EQ(result.outputPath, target.destinationFolder + QStringLiteral("/Sales 2009.pdf"));
+    EXPECT_EQ(readFile(result.outputPath), "%PDF-1.4 from gs");
+    const QStringList expected{
+        QStringLiteral("create Excel.Application"),
+        QStringLiteral("Application property put 0x22e (VT_BOOL false)"),
+        QStringLiteral("get default printer"),
+        QStringLiteral("set default printer Pellucor"),
+        QStringLiteral("Application property get 0x23c ()"),
+        QStringLiteral("Workbooks method 0xb5 (VT_BSTR \"/data/Sales 2009.xlsx\")"),
+        PrintOutCall.arg(work + QStringLiteral("/tmp.ps")),
+        QStringLiteral("wait 500 ms"),
+        QStringLiteral("wait 500 ms"),
+        QStringLiteral("wait 500 ms"),
+        QStringLiteral("wait 500 ms"),
+        QStringLiteral("ghostscript on %!PS new workbook"),
+        QStringLiteral("set default printer Office"),
+        QStringLiteral("Application method 0x12e ()"),
+        QStringLiteral("release Workbook"),
+        QStringLiteral("release Workbooks"),
+        QStringLiteral("release Application"),
+    };
+    EXPECT_EQ(log, expected) << log.join(QLatin1Char('\n')).toStdString();
+    EXPECT_TRUE(prompter.shown.isEmpty()) << shownTexts().join(QLatin1Char('\n')).toStdString();
+}
+
+TEST_F(ConvertExcelTest, ServerThatCannotStartLeavesThePrinterAlone)
+{
+    server.startFails = true;
+    const ConverterResult result = convert();
+    EXPECT_FALSE(result.written);
+    EXPECT_EQ(log, QStringList{QStringLiteral("create Excel.Application")});
+    EXPECT_EQ(shownTexts(), QStringList{QStringLiteral("无法启动Excel服务器!")});
+}
+
+TEST_F(ConvertExcelTest, FailedCoInitializeIsShownAndTheConversionGoesOn)
+{
+    registry.initFails = true;
+    EXPECT_TRUE(convert().written);
+    EXPECT_EQ(shownTexts(), QStringList{QStringLiteral("Failed to call Coinitialize()")});
+}
+
+// A print that fails in any way leaves no PDF, not even from the previous
+// document's PostScript, and still restores the printer and quits the server.
+TEST_F(ConvertExcelTest, FailedPrintGivesNoPdf)
+{
+    const struct
+    {
+        const char* name;
+        DispId failing;
+        bool printerSilent;
+        const char* reason;
+    } rows[] = {
+        {"Add fails", 0xB5, false, "member 0xb5 failed"},
+        {"PrintOut fails", 0x6EC, false, "member 0x6ec failed"},
+        {"no job reaches the printer", 0, true, "no print job reached"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        log.clear();
+        jobs = FakeJobWatch();
+        jobs.jobsAt.insert({0ms, {7, true, true}});
+        server.failing = {row.failing};
+        if (row.printerSilent)
+            server.onPrint = nullptr;
+        leaveOldPrint();
+
+        const ConverterResult result = convert();
+        EXPECT_FALSE(result.written);
+        EXPECT_TRUE(result.failure.contains(QString::fromLatin1(row.reason))) << result.failure.toStdString();
+        EXPECT_FALSE(QFile::exists(result.outputPath));
+        EXPECT_FALSE(QFile::exists(PostScriptSpoolFile(work)));
+        EXPECT_FALSE(QFile::exists(PostScriptJobRecord(work)));
+        EXPECT_FALSE(log.join(QLatin1Char('\n')).contains(QStringLiteral("ghostscript")));
+        EXPECT_EQ(log.count(QStringLiteral("wait 500 ms")), row.printerSilent ? 4 : 0);
+        QStringList ending{QStringLiteral("set default printer Office"), QStringLiteral("Application method 0x12e ()"),
+                           QStringLiteral("release Workbook"), QStringLiteral("release Workbooks"),
+                           QStringLiteral("release Application")};
+        if (row.failing == 0xB5)
+            ending.removeAt(2);
+        EXPECT_EQ(log.mid(log.size() - ending.size()), ending) << log.join(QLatin1Char('\n')).toStdString();
+        EXPECT_EQ(log.last(), QStringLiteral("release Application"));
+        EXPECT_EQ(spooler.current, SavedPrinter(QStringLiteral("Office")));
+        EXPECT_TRUE(prompter.shown.isEmpty());
+    }
+}
+
+TEST_F(ConvertExcelTest, MissingWorkbooksIsShownThenTheServerQuitsAndThePrinterIsBack)
+{
+    server.failing = {0x23C};
+    const ConverterResult result = convert();
+    EXPECT_FALSE(result.written);
+    ASSERT_EQ(prompter.shown.size(), 1);
+    EXPECT_TRUE(prompter.shown.first().text.contains(QStringLiteral("no list of workbooks")));
+    EXPECT_EQ(log.mid(4), (QStringList{QStringLiteral("Application property get 0x23c ()"),
+                                       QStringLiteral("Application method 0x12e ()"),
+                                       QStringLiteral("release Application"),
+                                       QStringLiteral("set default printer Office")}));
+}
+
+TEST_F(ConvertExcelTest, PellucorThatCannotBeTheDefaultPrintsNothing)
+{
+    spooler.refused = {QStringLiteral("Pellucor")};
+    const ConverterResult result = convert();
+    EXPECT_FALSE(result.written);
+    ASSERT_EQ(prompter.shown.size(), 1);
+    EXPECT_TRUE(prompter.shown.first().text.contains(QStringLiteral("not known to CUPS")));
+    EXPECT_FALSE(log.join(QLatin1Char('\n')).contains(QStringLiteral("0xb5")));
+    EXPECT_TRUE(log.contains(QStringLiteral("Application method 0x12e ()")));
+    EXPECT_EQ(spooler.current, SavedPrinter(QStringLiteral("Office")));
+}
+
+TEST_F(ConvertExcelTest, UnsafeWorkFolderIsShownAndNothingPrints)
+{
+    QDir().mkpath(work);
+    QFile::setPermissions(work, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadOther | QFile::ExeOther);
+    EXPECT_FALSE(convert().written);
+    ASSERT_EQ(prompter.shown.size(), 1);
+    EXPECT_FALSE(log.join(QLatin1Char('\n')).contains(QStringLiteral("0xb5")));
+    EXPECT_EQ(spooler.current, SavedPrinter(QStringLiteral("Office")));
+}
+
+// The wait for the printer after the fixed wait, on a clock of its own.
+TEST_F(ConvertExcelTest, WaitsForThisUsersNewJob)
+{
+    using Setup = std::function<void(ConvertExcelTest&)>;
+    const struct
+    {
+        const char* name;
+        Setup setup;
+        bool ok;
+        std::chrono::milliseconds until; // when the wait ends
+        const char* reason;
+    } rows[] = {
+        {"record arrives after a slow job",
+         [](ConvertExcelTest& t) {
+             t.jobs.jobsAt.insert({0ms, {8, false, false}});
+             t.jobs.actions.insert({90s, [&t] { t.printerFinishes(8); }});
+         },
+         true, 90s, ""},
+        {"an older job's record is not ours",
+         [](ConvertExcelTest& t) {
+             t.jobs.jobsAt.insert({0ms, {8, false, false}});
+             t.jobs.actions.insert({1s, [&t] { t.printerFinishes(6, "old"); }});
+             t.jobs.actions.insert({3s, [&t] { t.printerFinishes(8); }});
+         },
+         true, 3s, ""},
+        {"another user's record is not ours",
+         [](ConvertExcelTest& t) {
+             t.jobs.jobsAt.insert({0ms, {8, false, false}});
+             t.jobs.actions.insert({1s, [&t] { writeFile(PostScriptJobRecord(t.work), recordFor(9, QStringLiteral("mallory"))); }});
+         },
+         false, PrintJobTimeLimit, "did not finish"},
+        {"cancelled job", [](ConvertExcelTest& t) { t.jobs.jobsAt.insert({2s, {8, true, false}}); }, false, 2s,
+         "cancelled job 8"},
+        {"no job at all", [](ConvertExcelTest&) {}, false, PrintJobStartLimit, "no print job reached"},
+        {"job done without a record", [](ConvertExcelTest& t) { t.jobs.jobsAt.insert({1s, {8, true, true}}); }, false,
+         1s + 10 * PrintJobPollInterval, "without recording it"},
+        {"CUPS cannot be asked: the record alone decides",
+         [](ConvertExcelTest& t) {
+             t.jobs.unreachable = true;
+             t.jobs.actions.insert({4s, [&t] { t.printerFinishes(1); }});
+         },
+         true, 4s, ""},
+        {"record without PostScript",
+         [](ConvertExcelTest& t) {
+             t.jobs.jobsAt.insert({0ms, {8, false, false}});
+             t.jobs.actions.insert({1s, [&t] { writeFile(PostScriptJobRecord(t.work), recordFor(8, CurrentUserName())); }});
+         },
+         false, 1s, "left no PostScript"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        jobs = FakeJobWatch();
+        QDir(work).removeRecursively();
+        ASSERT_TRUE(PrepareWorkFolder(work).ok());
+        row.setup(*this);
+        const std::optional<PrintJobState> baseline =
+            jobs.unreachable ? std::nullopt : std::optional(PrintJobState{7, true, true});
+        const Status status = WaitForPrintedJob(work, CurrentUserName(), baseline, jobs);
+        EXPECT_EQ(status.ok(), row.ok) << status.message().toStdString();
+        EXPECT_TRUE(status.message().contains(QString::fromLatin1(row.reason))) << status.message().toStdString();
+        EXPECT_LE(jobs.elapsed, row.until + PrintJobPollInterval);
+        EXPECT_GE(jobs.elapsed, row.until);
+    }
+}
+
+TEST(PrintJobRecord, OnlyTheExactThreeLinesAreARecord)
+{
+    const auto parsed = ParsePrintJobRecord("job-id=42\nuser=anna\ntitle=Sales (2009).xlsx\n");
+    ASSERT_TRUE(parsed);
+    EXPECT_EQ(parsed->jobId, 42);
+    EXPECT_EQ(parsed->user, QStringLiteral("anna"));
+    EXPECT_EQ(parsed->title, QStringLiteral("Sales (2009).xlsx"));
+    EXPECT_TRUE(ParsePrintJobRecord("job-id=1\nuser=anna\ntitle=\n"));
+    for (const char* bad : {"", "job-id=42\nuser=anna\ntitle=x", "job-id=42\nuser=anna\n", "job-id=x\nuser=a\ntitle=t\n",
+                            "job-id=0\nuser=a\ntitle=t\n", "job-id=-3\nuser=a\ntitle=t\n", "job-id=\nuser=a\ntitle=t\n",
+                            "job-id=4\nuser=\ntitle=t\n", "user=a\njob-id=4\ntitle=t\n",
+                            "job-id=4\nuser=a\ntitle=t\nextra=1\n", "job-id=4\nuser=a\ntitle=t\n\n"})
+        EXPECT_FALSE(ParsePrintJobRecord(bad)) << bad;
+}
+
+} // namespace
