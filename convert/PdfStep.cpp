@@ -4,6 +4,7 @@
 #include "OutputNaming.h"
 #include "Pdfmarks.h"
 #include "PrintContract.h"
+#include "PrintJob.h"
 #include "ProcessRunner.h"
 #include "Prompter.h"
 
@@ -82,14 +83,6 @@ QString lastLines(const QByteArray& output, int count)
     return lines.join(QStringLiteral(" / ")).trimmed();
 }
 
-void restorePrinter(PdfStepServices& services, const SavedPrinter& saved)
-{
-    const Status restored = services.spooler.setDefaultPrinter(saved);
-    if (!restored.ok())
-        services.prompter.showMessage(QStringLiteral("The default printer could not be set back to \"%1\": %2")
-                                          .arg(saved.value_or(QStringLiteral("none")), restored.message()));
-}
-
 PdfStepResult runGhostscript(const QString& sourcePath, const QString& destinationFolder,
                              const ConversionSettings& settings, PdfStepServices& services)
 {
@@ -161,6 +154,6 @@ PdfStepResult ConvertPostScriptToPdf(const QString& sourcePath, const QString& d
                                      PdfStepServices& services)
 {
     PdfStepResult result = runGhostscript(sourcePath, destinationFolder, settings, services);
-    restorePrinter(services, savedDefaultPrinter);
+    RestoreDefaultPrinter(services.spooler, services.prompter, savedDefaultPrinter);
     return result;
 }
