@@ -115,38 +115,6 @@ struct LoggingPacing final : Pacing
     EventLog& log;
 };
 
-// CUPS and a clock that only moves when the converter sleeps. `jobsAt` gives the
-// newest job of the user from a time on; `at` runs an action once a time is reached.
-struct FakeJobWatch final : PrintJobWatch
-{
-    std::optional<PrintJobState> newestJob(const QString&) override
-    {
-        std::optional<PrintJobState> job = unreachable ? std::nullopt : std::optional(PrintJobState{});
-        for (const auto& [time, state] : jobsAt)
-            if (!unreachable && time <= elapsed)
-                job = state;
-        return job;
-    }
-    std::chrono::steady_clock::time_point now() override { return std::chrono::steady_clock::time_point(elapsed); }
-    void sleep(std::chrono::milliseconds duration) override
-    {
-        elapsed += duration;
-        for (auto it = actions.begin(); it != actions.end();) {
-            if (it->first <= elapsed) {
-                it->second();
-                it = actions.erase(it);
-            } else {
-                ++it;
-            }
-        }
-    }
-
-    std::chrono::milliseconds elapsed{0};
-    bool unreachable = false;
-    std::multimap<std::chrono::milliseconds, PrintJobState> jobsAt;
-    std::multimap<std::chrono::milliseconds, std::function<void()>> actions;
-};
-
 QByteArray recordFor(int job, const QString& user)
 {
     return QStringLiteral("job-id=%1\nuser=%2\ntitle=book.ods\n").arg(job).arg(user).toUtf8();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ProcessRunner.h"
+#include "PrintJobWatch.h"
 #include "Prompter.h"
 #include "Spooler.h"
 
@@ -9,6 +10,7 @@
 
 #include <deque>
 #include <functional>
+#include <map>
 
 // Records every program it was asked to run and answers with a scripted outcome.
 // A handler may act like the program (write its output file, say) before answering.
@@ -57,4 +59,36 @@ public:
 
     std::deque<MessageAnswer> answers;
     QList<Shown> shown;
+};
+
+// CUPS and a clock that only moves when the converter sleeps. `jobsAt` gives the
+// newest job of the user from a time on; `at` runs an action once a time is reached.
+struct FakeJobWatch final : PrintJobWatch
+{
+    std::optional<PrintJobState> newestJob(const QString&) override
+    {
+        std::optional<PrintJobState> job = unreachable ? std::nullopt : std::optional(PrintJobState{});
+        for (const auto& [time, state] : jobsAt)
+            if (!unreachable && time <= elapsed)
+                job = state;
+        return job;
+    }
+    std::chrono::steady_clock::time_point now() override { return std::chrono::steady_clock::time_point(elapsed); }
+    void sleep(std::chrono::milliseconds duration) override
+    {
+        elapsed += duration;
+        for (auto it = actions.begin(); it != actions.end();) {
+            if (it->first <= elapsed) {
+                it->second();
+                it = actions.erase(it);
+            } else {
+                ++it;
+            }
+        }
+    }
+
+    std::chrono::milliseconds elapsed{0};
+    bool unreachable = false;
+    std::multimap<std::chrono::milliseconds, PrintJobState> jobsAt;
+    std::multimap<std::chrono::milliseconds, std::function<void()>> actions;
 };

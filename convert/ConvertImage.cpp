@@ -1,0 +1,105 @@
+#include "ConvertImage.h"
+
+#include "OutputNaming.h"
+#include "PicturePrinter.h"
+#include "PrintContract.h"
+#include "Prompter.h"
+#include "Spooler.h"
+
+#include <QDir>
+
+namespace {
+
+using namespace std::chrono_literals;
+
+// The fixed wait after the print job: four times 500 ms.
+constexpr int PrintWaits = 4;
+constexpr auto PrintWaitStep = 500ms;
+
+// The printer's own words for a job it could not make; shown as plain boxes.
+QString printerRefusal(PicturePrinter::Outcome outcome)
+{
+    switch (outcome) {
+    case PicturePrinter::Outcome::NoPrinter:
+        return QStringLiteral("Buy a printer!");
+    case PicturePrinter::Outcome::DocumentRefused:
+        return QStringLiteral("Printer wouldn't initalize");
+    case PicturePrinter::Outcome::PageRefused:
+        return QStringLiteral("Could not start page");
+    case PicturePrinter::Outcome::Printed:
+    case PicturePrinter::Outcome::NotDecoded:
+        break;
+    }
+    return {};
+}
+
+} // namespace
+
+ConverterResult ConvertImage(const ConversionTarget& target, const QString& sourcePath, ConverterServices& services,
+                             PicturePrinter& printer, PrintJobWatch& jobs)
+{
+    ConverterResult result;
+    result.outputPath = OutputPath(QDir(target.destinationFolder).absolutePath(), sourcePath);
+    Prompter& prompter = services.prompter;
+
+    const Result<SavedPrinter> saved = services.spooler.defaultPrinter();
+    if (!saved.ok()) {
+        result.failure = QStringLiteral("The default printer could not be read, so %1 was not printed: %2")
+                             .arg(sourcePath, saved.status().message());
+        prompter.showMessage(result.failure);
+        return result;
+    }
+    const Status selected = services.spooler.setDefaultPrinter(PostScriptPrinterName);
+    if (!selected.ok()) {
+        result.failure = QStringLiteral("The printer \"%1\" could not be made the default printer, so %2 was not "
+                                        "printed: %3")
+                             .arg(PostScriptPrinterName, sourcePath, selected.message());
+        prompter.showMessage(result.failure);
+        RestoreDefaultPrinter(services.spooler, prompter, saved.value());
+        return result;
+    }
+
+    // The previous document's PostScript goes before anything is printed: a print
+    // that fails must leave nothing for the PDF step.
+    Status ready = PrepareWorkFolder(services.workFolder);
+    if (ready.ok()) {
+        if (const Status cleared = ClearSpoolFile(services.workFolder); !cleared.ok())
+            ready = Status::failure(QStringLiteral("The previous print could not be removed, so %1 was not printed: %2")
+                                        .arg(sourcePath, cleared.message()));
+    }
+    if (!ready.ok()) {
+        result.failure = ready.message();
+        prompter.showMessage(result.failure);
+        RestoreDefaultPrinter(services.spooler, prompter, saved.value());
+        return result;
+    }
+
+    const std::optional<PrintJobState> baseline = jobs.newestJob(PostScriptPrinterName);
+    const PicturePrinter::Result printed = printer.printPicture(sourcePath, sourcePath);
+    if (printed.outcome == PicturePrinter::Outcome::NotDecoded) {
+        result.failure = QStringLiteral("%1 is not a picture that can be read%2; nothing was printed.")
+                             .arg(sourcePath, printed.detail.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(printed.detail));
+        prompter.showMessage(result.failure);
+        RestoreDefaultPrinter(services.spooler, prompter, saved.value());
+        return result;
+    }
+    if (printed.outcome != PicturePrinter::Outcome::Printed) {
+        const QString refusal = printerRefusal(printed.outcome);
+        prompter.showMessage(refusal, MessageButtons::Ok, MessageIcon::None);
+        result.failure = refusal;
+        RestoreDefaultPrinter(services.spooler, prompter, saved.value());
+        return result;
+    }
+
+    for (int i = 0; i < PrintWaits; ++i)
+        services.pacing.wait(PrintWaitStep);
+    const Status finished = WaitForPrintedJob(services.workFolder, CurrentUserName(), baseline, jobs);
+    if (!finished.ok()) {
+        result.failure = finished.message();
+        RestoreDefaultPrinter(services.spooler, prompter, saved.value());
+        return result;
+    }
+
+    PdfStepServices step = services.pdfStep();
+    return ConvertPostScriptToPdf(sourcePath, target.destinationFolder, target.settings, saved.value(), step);
+}
