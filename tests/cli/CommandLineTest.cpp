@@ -3,6 +3,7 @@
 #include "Terminal.h"
 #include "TerminalPage.h"
 
+#include "AutomationRegistry.h"
 #include "Fakes.h"
 #include "OutputNaming.h"
 #include "Pacing.h"
@@ -143,7 +144,8 @@ protected:
     FakeProcessRunner runner;
     FakeSpooler spooler;
     ImmediatePacing pacing;
-    ConverterServices services{runner, spooler, prompter, pacing, *static_cast<AutomationRegistry*>(nullptr), {}, {}};
+    AutomationRegistry registry;
+    ConverterServices services{runner, spooler, prompter, pacing, registry, {}, {}};
 };
 
 TEST_F(CommandLineRunTest, OneLinePerFileAndExitStatusOne)

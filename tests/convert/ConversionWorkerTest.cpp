@@ -1,5 +1,6 @@
 #include "ConversionWorker.h"
 
+#include "AutomationRegistry.h"
 #include "Fakes.h"
 #include "OutputNaming.h"
 #include "RecordingPage.h"
@@ -58,8 +59,8 @@ protected:
     FakeSpooler spooler;
     FakePrompter prompter;
     RecordingPacing pacing;
-    ConverterServices services{runner, spooler, prompter, pacing, *static_cast<AutomationRegistry*>(nullptr),
-                               QString(), QString()};
+    AutomationRegistry registry;
+    ConverterServices services{runner, spooler, prompter, pacing, registry, QString(), QString()};
 };
 
 TEST_F(ConversionWorkerTest, FailureInTheMiddleDoesNotStopTheRun)
