@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+// Helpers of the end-to-end tests, which run the real LibreOffice, CUPS, the
+// printer "Pellucor" and Ghostscript.
+
+// Whether the printer is set up. On CI a missing printer is a failure, not a skip.
+bool pellucorExists();
+#define REQUIRE_PELLUCOR()                                                                                             \
+    do {                                                                                                               \
+        if (!pellucorExists()) {                                                                                       \
+            if (qEnvironmentVariableIsSet("CI"))                                                                       \
+                FAIL() << "the printer Pellucor is not set up (scripts/setup-printer.sh)";                             \
+            GTEST_SKIP() << "the printer Pellucor is not set up (scripts/setup-printer.sh)";                           \
+        }                                                                                                              \
+    } while (false)
+
+// Every process of this user whose command line names one of the LibreOffice
+// profile URLs.
+QStringList officeProcesses(const QStringList& profileUrls);
+
+// The URL of the converters' own LibreOffice profile.
+QString serverProfileUrl();
+
+// Small workbooks made with openpyxl in folder: "one sheet.xlsx" (with the text
+// "Quarterly sums"), "three sheets.xlsx", "landscape.xlsx"; plus "corrupt.xlsx"
+// (half a workbook) and "notes.xlsx" (a text file).
+void makeWorkbooks(const QString& folder);
+
+// A picture of w x h pixels in one colour, written in the format of its extension.
+void makePicture(const QString& path, int width, int height, unsigned rgb);
