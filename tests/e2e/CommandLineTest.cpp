@@ -1,0 +1,218 @@
+// tabloria-convert as its users start it: the real program, the real LibreOffice,
+// CUPS, Ghostscript; every PDF read back with pdfinfo and qpdf.
+#include "CupsSpooler.h"
+#include "PosixProcessRunner.h"
+#include "PrintContract.h"
+#include "WorkFolder.h"
+
+#include "E2eSupport.h"
+#include "TestFiles.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <gtest/gtest.h>
+
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+const QString Program = QStringLiteral(TABLORIA_CONVERT);
+
+struct ProgramRun
+{
+    int exitCode = -1;
+    QString output;
+};
+
+ProgramRun convert(const QStringList& arguments, std::vector<std::pair<QString, std::optional<QString>>> environment = {},
+            const QStringList& prefix = {})
+{
+    PosixProcessRunner runner;
+    ProcessRequest request;
+    request.arguments = prefix + QStringList{Program} + arguments;
+    request.environment = std::move(environment);
+    request.timeout = std::chrono::minutes(5);
+    const ProcessOutcome outcome = runner.RunAndWait(request);
+    return {outcome.succeeded() ? 0 : outcome.exitCode, QString::fromUtf8(outcome.output)};
+}
+
+class CommandLineTest : public testing::Test
+{
+protected:
+    static void SetUpTestSuite()
+    {
+        fixtures = new ScratchFolder;
+        ::chmod(QFile::encodeName(fixtures->path()).constData(), 0755);
+        makeWorkbooks(fixtures->path());
+        QFile::copy(sourceDir() + QStringLiteral("/tests/data/budget.xls"), fixtures->file(QStringLiteral("budget.xls")));
+        makePicture(fixtures->file(QStringLiteral("photo.png")), 64, 48, 0x3366CC);
+    }
+
+    static void TearDownTestSuite()
+    {
+        delete fixtures;
+        fixtures = nullptr;
+    }
+
+    void SetUp() override
+    {
+        REQUIRE_PELLUCOR();
+        out = scratch.file(QStringLiteral("out"));
+        QDir().mkpath(out);
+        before = spooler.defaultPrinter().value();
+    }
+
+    void TearDown() override
+    {
+        if (IsSkipped())
+            return;
+        EXPECT_EQ(spooler.defaultPrinter().value(), before);
+        EXPECT_EQ(officeProcesses({serverProfileUrl()}), QStringList());
+    }
+
+    static QString fixture(const char* name) { return fixtures->file(QString::fromUtf8(name)); }
+
+    static ScratchFolder* fixtures;
+    ScratchFolder scratch;
+    QString out;
+    CupsSpooler spooler;
+    SavedPrinter before;
+};
+
+ScratchFolder* CommandLineTest::fixtures = nullptr;
+
+TEST_F(CommandLineTest, MixedBatchHonoursEveryOption)
+{
+    const ProgramRun run = convert({QStringLiteral("-o"), out, QStringLiteral("--title"), QStringLiteral("Year (end)"),
+                             QStringLiteral("--subject"), QStringLiteral("Figures"), QStringLiteral("--author"),
+                             QStringLiteral("Anne Ökonom"), QStringLiteral("--keywords"), QStringLiteral("sales budget"),
+                             QStringLiteral("--owner-password"), QStringLiteral("own \"er\""),
+                             QStringLiteral("--user-password"), QStringLiteral("open me"), QStringLiteral("--no-print"),
+                             QStringLiteral("--no-copy"), QStringLiteral("--encryption"), QStringLiteral("high"),
+                             QStringLiteral("--compression"), QStringLiteral("lzw"), QStringLiteral("--images"),
+                             QStringLiteral("jpeg"), QStringLiteral("--jpeg-quality"), QStringLiteral("maximum"),
+                             QStringLiteral("--pdf-version"), QStringLiteral("1.5"), fixture("one sheet.xlsx"),
+                             fixture("photo.png"), fixture("budget.xls")});
+    ASSERT_EQ(run.exitCode, 0) << run.output.toStdString();
+    for (const char* name : {"one sheet.pdf", "photo.pdf", "budget.pdf"}) {
+        SCOPED_TRACE(name);
+        const QString pdf = out + QLatin1Char('/') + QString::fromUtf8(name);
+        EXPECT_TRUE(run.output.contains(QStringLiteral("converted: ") + pdf)) << run.output.toStdString();
+        const QString info =
+            runTool({QStringLiteral("pdfinfo"), QStringLiteral("-upw"), QStringLiteral("open me"), pdf}).output;
+        EXPECT_TRUE(info.contains(QStringLiteral("Title:           Year (end)\n"))) << info.toStdString();
+        EXPECT_TRUE(info.contains(QStringLiteral("Subject:         Figures\n")));
+        EXPECT_TRUE(info.contains(QStringLiteral("Author:          Anne Ökonom\n")));
+        EXPECT_TRUE(info.contains(QStringLiteral("Keywords:        sales budget\n")));
+        EXPECT_TRUE(info.contains(QStringLiteral("PDF version:     1.5\n")));
+        const QString encryption = runTool({QStringLiteral("qpdf"), QStringLiteral("--password=own \"er\""),
+                                            QStringLiteral("--show-encryption"), pdf})
+                                       .output;
+        EXPECT_TRUE(encryption.contains(QStringLiteral("R = 3\n"))) << encryption.toStdString();
+        EXPECT_TRUE(encryption.contains(QStringLiteral("P = -2544\n"))) << encryption.toStdString();
+        EXPECT_NE(runTool({QStringLiteral("qpdf"), QStringLiteral("--check"), pdf}).exitCode, 0);
+    }
+}
+
+TEST_F(CommandLineTest, ExistingPdfIsKeptWithoutOverwrite)
+{
+    writeFile(out + QStringLiteral("/budget.pdf"), "mine");
+    ProgramRun run = convert({QStringLiteral("-o"), out, fixture("budget.xls")});
+    EXPECT_EQ(run.exitCode, 0) << run.output.toStdString();
+    EXPECT_TRUE(run.output.contains(QStringLiteral("kept: ") + out + QStringLiteral("/budget.pdf")));
+    EXPECT_EQ(readFile(out + QStringLiteral("/budget.pdf")), "mine");
+
+    run = convert({QStringLiteral("--overwrite"), QStringLiteral("-o"), out, fixture("budget.xls")});
+    EXPECT_EQ(run.exitCode, 0) << run.output.toStdString();
+    EXPECT_TRUE(readFile(out + QStringLiteral("/budget.pdf")).startsWith("%PDF"));
+}
+
+TEST_F(CommandLineTest, ClearErrors)
+{
+    ProgramRun run = convert({QStringLiteral("-o"), out, fixture("missing.xlsx"), fixture("corrupt.xlsx"), fixture("photo.png")});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(run.output.contains(QStringLiteral("failed: %1: the file does not exist").arg(fixture("missing.xlsx"))))
+        << run.output.toStdString();
+    EXPECT_TRUE(run.output.contains(QStringLiteral("failed: %1: ").arg(fixture("corrupt.xlsx"))));
+    EXPECT_TRUE(run.output.contains(QStringLiteral("converted: %1/photo.pdf").arg(out)));
+
+    run = convert({QStringLiteral("-o"), scratch.file(QStringLiteral("nowhere")), fixture("photo.png")});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(run.output.contains(QStringLiteral("does not exist"))) << run.output.toStdString();
+
+    run = convert({QStringLiteral("--user-password"), QStringLiteral("x"), fixture("photo.png")});
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_TRUE(run.output.contains(QStringLiteral("needs an owner password"))) << run.output.toStdString();
+
+    // Without LibreOffice and Ghostscript on the PATH.
+    run = convert({QStringLiteral("--overwrite"), QStringLiteral("-o"), out, fixture("one sheet.xlsx"), fixture("photo.png")},
+                  {{QStringLiteral("PATH"), scratch.file(QStringLiteral("empty"))}});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(run.output.contains(QStringLiteral("无法启动Excel服务器!"))) << run.output.toStdString();
+    EXPECT_TRUE(run.output.contains(QStringLiteral("Install the libreoffice-calc package")));
+    EXPECT_TRUE(run.output.contains(QStringLiteral("Install the ghostscript package"))) << run.output.toStdString();
+    EXPECT_FALSE(QFile::exists(out + QStringLiteral("/one sheet.pdf")));
+    EXPECT_TRUE(QFile::exists(out + QStringLiteral("/photo.pdf"))) << "the earlier PDF stays";
+}
+
+// A user other than root: the spool file is theirs with mode 0600, and an output
+// folder they cannot write to is refused before anything is converted.
+TEST_F(CommandLineTest, AnotherUserConvertsAWorkbook)
+{
+    if (::getuid() != 0)
+        GTEST_SKIP() << "needs root to create a test user";
+    const QString user = QStringLiteral("tabloria-tc");
+    const QString home = scratch.file(QStringLiteral("home"));
+    runTool({QStringLiteral("userdel"), user});
+    ASSERT_EQ(runTool({QStringLiteral("useradd"), QStringLiteral("--system"), QStringLiteral("--home-dir"), home,
+                       QStringLiteral("--create-home"), QStringLiteral("--shell"), QStringLiteral("/usr/sbin/nologin"), user})
+                  .exitCode,
+              0);
+    const passwd* entry = ::getpwnam(user.toLocal8Bit().constData());
+    ASSERT_NE(entry, nullptr);
+    const uid_t uid = entry->pw_uid;
+    ::chmod(QFile::encodeName(scratch.path()).constData(), 0755);
+    const QString theirs = scratch.file(QStringLiteral("theirs"));
+    QDir().mkpath(theirs);
+    ::chown(QFile::encodeName(theirs).constData(), uid, entry->pw_gid);
+    // The program must be reachable by the user, wherever the build lives.
+    const QString program = scratch.file(QStringLiteral("tabloria-convert"));
+    ASSERT_TRUE(QFile::copy(Program, program));
+    ::chmod(QFile::encodeName(program).constData(), 0755);
+
+    PosixProcessRunner runner;
+    auto asUser = [&](const QStringList& args) {
+        ProcessRequest request;
+        request.arguments = QStringList{QStringLiteral("runuser"), QStringLiteral("-u"), user, QStringLiteral("--"),
+                                        program} + args;
+        request.environment = {{QStringLiteral("HOME"), home}, {QStringLiteral("XDG_CACHE_HOME"), std::nullopt},
+                               {QStringLiteral("XDG_RUNTIME_DIR"), std::nullopt}};
+        request.timeout = std::chrono::minutes(5);
+        return runner.RunAndWait(request);
+    };
+
+    ProcessOutcome run = asUser({QStringLiteral("-o"), theirs, fixture("one sheet.xlsx")});
+    EXPECT_TRUE(run.succeeded()) << run.output.toStdString();
+    EXPECT_TRUE(QFile::exists(theirs + QStringLiteral("/one sheet.pdf")));
+    EXPECT_EQ(QFileInfo(theirs + QStringLiteral("/one sheet.pdf")).ownerId(), uid);
+
+    const QString spool = QString::fromStdString(WorkFolder::pathFor(uid)) + QStringLiteral("/tmp.ps");
+    struct stat st{};
+    ASSERT_EQ(::lstat(QFile::encodeName(spool).constData(), &st), 0) << spool.toStdString();
+    EXPECT_EQ(st.st_uid, uid);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
+
+    run = asUser({QStringLiteral("-o"), out, fixture("photo.png")}); // out belongs to root, mode 0755
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(QString::fromUtf8(run.output).contains(QStringLiteral("no permission to write"))) << run.output.toStdString();
+
+    runTool({QStringLiteral("pkill"), QStringLiteral("-KILL"), QStringLiteral("-u"), user});
+    runTool({QStringLiteral("rm"), QStringLiteral("-rf"), QString::fromStdString(WorkFolder::pathFor(uid))});
+    EXPECT_EQ(runTool({QStringLiteral("userdel"), user}).exitCode, 0);
+}
+
+} // namespace
