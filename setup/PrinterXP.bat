@@ -54,6 +54,32 @@ if ! lpinfo -m 2>/dev/null | grep -q "^$driver "; then
     fail "the generic PostScript driver ($driver) is missing: install the Debian packages cups and cups-filters"
 fi
 
+# The queue's PPD is the generic PostScript driver's own, with one change: a PDF
+# job (what LibreOffice and Qt send) goes straight to the pdftops filter, which
+# writes every page on paper of that page's own size and orientation. The normal
+# PDF road first puts all pages on the job's one paper size, turning landscape
+# pages by a quarter onto portrait paper, and the PostScript then says portrait.
+# PostScript jobs keep their road through pstops (cost 66, below the 100 of going
+# through PDF).
+daemons=""
+for folder in /usr/lib/cups/daemon /usr/libexec/cups/daemon; do
+    if [ -x "$folder/cups-driverd" ]; then
+        daemons=$folder
+        break
+    fi
+done
+[ -n "$daemons" ] || fail "CUPS is missing (no cups-driverd in /usr/lib/cups/daemon or /usr/libexec/cups/daemon): install the Debian package cups"
+ppd=$(mktemp "${TMPDIR:-/tmp}/pellucor-ppd.XXXXXX") || fail "cannot create a temporary file for the queue's PPD"
+trap 'rm -f "$ppd"' EXIT
+if ! "$daemons/cups-driverd" cat "$driver" 2>/dev/null |
+    awk '{ print } /^\*PCFileName:/ {
+        print "*cupsFilter2: \"application/vnd.cups-postscript application/postscript 0 -\""
+        print "*cupsFilter2: \"application/pdf application/postscript 100 pdftops\""
+        added = 1
+    } END { exit added ? 0 : 1 }' >"$ppd"; then
+    fail "cannot read the generic PostScript driver ($driver) from CUPS"
+fi
+
 if lpstat -v "$queue" >/dev/null 2>&1; then
     action="updated"
 else
@@ -64,7 +90,7 @@ fi
 # authenticated local user may create a job (CUPS checks local users by their
 # socket credentials without asking), so nobody can send a job in another user's
 # name into that user's work folder.
-if ! output=$(lpadmin -p "$queue" -E -v "$uri" -m "$driver" \
+if ! output=$(lpadmin -p "$queue" -E -v "$uri" -P "$ppd" \
     -D "Tabloria PostScript printer" \
     -o printer-is-shared=false \
     -o printer-error-policy=abort-job \
@@ -73,4 +99,4 @@ if ! output=$(lpadmin -p "$queue" -E -v "$uri" -m "$driver" \
     echo "$output" >&2
     fail "cannot set up the queue $queue (the CUPS policy \"authenticated\" must exist in cupsd.conf)"
 fi
-say "$action the queue $queue ($uri, generic PostScript driver, not shared, abort-job, pdftocairo, authenticated users only)"
+say "$action the queue $queue ($uri, generic PostScript driver, pages of their own size, not shared, abort-job, pdftocairo, authenticated users only)"

@@ -81,9 +81,8 @@ QStringList officeProcesses(const QStringList& profiles)
     return found;
 }
 
-// Same number of pages, each of the same paper; and, when orientation is asked
-// for, turned the same way.
-void expectSamePages(const QList<PageBox>& pages, const QList<PageBox>& expected, bool orientation)
+// Same number of pages, each of the same paper turned the same way.
+void expectSamePages(const QList<PageBox>& pages, const QList<PageBox>& expected)
 {
     ASSERT_EQ(pages.size(), expected.size());
     for (qsizetype i = 0; i < pages.size(); ++i) {
@@ -92,9 +91,7 @@ void expectSamePages(const QList<PageBox>& pages, const QList<PageBox>& expected
         const double longSide = std::max(pages[i].width, pages[i].height);
         EXPECT_NEAR(shortSide, std::min(expected[i].width, expected[i].height), 2.0);
         EXPECT_NEAR(longSide, std::max(expected[i].width, expected[i].height), 2.0);
-        if (orientation) {
-            EXPECT_EQ(pages[i].landscape(), expected[i].landscape());
-        }
+        EXPECT_EQ(pages[i].landscape(), expected[i].landscape());
     }
 }
 
@@ -120,6 +117,15 @@ ws.page_setup.orientation = "landscape"; ws.page_setup.paperSize = ws.PAPERSIZE_
 ws["A1"] = "Landscape sheet"
 for c in range(1, 14): ws.cell(row=3, column=c, value=c * 1000)
 wb.save(folder + "/landscape.xlsx")
+wb = openpyxl.Workbook()
+for i, (name, turn) in enumerate([("Before", "portrait"), ("Turned", "landscape"), ("After", "portrait")]):
+    ws = wb.active if i == 0 else wb.create_sheet(name)
+    ws.title = name; ws.page_setup.orientation = turn; ws.page_setup.paperSize = ws.PAPERSIZE_A4
+    ws["A1"] = name + " sheet"
+wb.save(folder + "/mixed.xlsx")
+wb = openpyxl.Workbook(); ws = wb.active
+ws["A1"] = "Quarterly figures"
+wb.save(folder + "/ligature.xlsx")
 )");
         const CommandOutput made = runTool({QStringLiteral("/usr/bin/python3"), QStringLiteral("-c"), script, fixtures->path()});
         ASSERT_EQ(made.exitCode, 0) << made.output.toStdString();
@@ -210,13 +216,12 @@ TEST_F(ExcelToPdfTest, WorkbooksBecomeThePdfLibreOfficeWouldExport)
         const char* file;
         const char* text;
         qsizetype pages;
-        bool orientation;
     } rows[] = {
-        {"one sheet.xlsx", "Quarterly sums", 1, true},
-        {"budget.xls", "Old format budget", 1, true},
-        {"three sheets.xlsx", "Region South", 3, true},
-        // Its orientation: LandscapeSheetStaysLandscape.
-        {"landscape.xlsx", "Landscape sheet", 0, false},
+        {"one sheet.xlsx", "Quarterly sums", 1},
+        {"budget.xls", "Old format budget", 1},
+        {"three sheets.xlsx", "Region South", 3},
+        // Wider than a page: two landscape pages.
+        {"landscape.xlsx", "Landscape sheet", 2},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.file);
@@ -238,21 +243,36 @@ TEST_F(ExcelToPdfTest, WorkbooksBecomeThePdfLibreOfficeWouldExport)
         if (row.pages > 0) {
             EXPECT_EQ(expected.size(), row.pages);
         }
-        expectSamePages(pages, expected, row.orientation);
+        expectSamePages(pages, expected);
         const CommandOutput text = runTool({QStringLiteral("pdftotext"), result.outputPath, QStringLiteral("-")});
         EXPECT_TRUE(text.output.contains(QString::fromUtf8(row.text))) << text.output.toStdString();
     }
 }
 
-// Fails today: CUPS puts the landscape pages that LibreOffice prints onto portrait
-// paper of the PostScript driver, turned by a quarter, and says so in the
-// PostScript ("%%PageOrientation: Portrait"), which Ghostscript follows. The PDF
-// then has portrait pages with the sheet on its side.
-TEST_F(ExcelToPdfTest, DISABLED_LandscapeSheetStaysLandscape)
+// One job, pages of both orientations: each keeps its own. A queue that puts
+// every page on the job's one paper turns the landscape page onto portrait paper.
+TEST_F(ExcelToPdfTest, LandscapeSheetStaysLandscape)
 {
-    const ConverterResult result = convert(QStringLiteral("landscape.xlsx"));
+    const ConverterResult result = convert(QStringLiteral("mixed.xlsx"));
     ASSERT_TRUE(result.written) << result.failure.toStdString();
-    expectSamePages(pagesOf(result.outputPath), pagesOf(referencePdf(QStringLiteral("landscape.xlsx"))), true);
+    const QList<PageBox> pages = pagesOf(result.outputPath);
+    const QList<PageBox> expected = pagesOf(referencePdf(QStringLiteral("mixed.xlsx")));
+    ASSERT_EQ(expected.size(), 3);
+    EXPECT_FALSE(expected[0].landscape());
+    EXPECT_TRUE(expected[1].landscape());
+    expectSamePages(pages, expected);
+}
+
+// Fails today: the text of a ligature ("fi") is lost. LibreOffice's PDF maps the
+// ligature glyph to its two letters; pdftocairo, the only renderer of the queue
+// that keeps text at all, names that glyph "g1" in the PostScript fonts it
+// writes, and Ghostscript has nothing left to take the text from.
+TEST_F(ExcelToPdfTest, DISABLED_LigaturesKeepTheirText)
+{
+    const ConverterResult result = convert(QStringLiteral("ligature.xlsx"));
+    ASSERT_TRUE(result.written) << result.failure.toStdString();
+    const CommandOutput text = runTool({QStringLiteral("pdftotext"), result.outputPath, QStringLiteral("-")});
+    EXPECT_TRUE(text.output.contains(QStringLiteral("Quarterly figures"))) << text.output.toStdString();
 }
 
 TEST_F(ExcelToPdfTest, WhatIsNotAWorkbookGivesNoPdf)
