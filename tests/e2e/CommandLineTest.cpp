@@ -48,7 +48,6 @@ protected:
         fixtures = new ScratchFolder;
         ::chmod(QFile::encodeName(fixtures->path()).constData(), 0755);
         makeWorkbooks(fixtures->path());
-        QFile::copy(sourceDir() + QStringLiteral("/tests/data/budget.xls"), fixtures->file(QStringLiteral("budget.xls")));
         makePicture(fixtures->file(QStringLiteral("photo.png")), 64, 48, 0x3366CC);
     }
 

@@ -60,6 +60,15 @@ ws.page_setup.orientation = "landscape"; ws.page_setup.paperSize = ws.PAPERSIZE_
 ws["A1"] = "Landscape sheet"
 for c in range(1, 14): ws.cell(row=3, column=c, value=c * 1000)
 wb.save(folder + "/landscape.xlsx")
+wb = openpyxl.Workbook()
+for i, (name, turn) in enumerate([("Before", "portrait"), ("Turned", "landscape"), ("After", "portrait")]):
+    ws = wb.active if i == 0 else wb.create_sheet(name)
+    ws.title = name; ws.page_setup.orientation = turn; ws.page_setup.paperSize = ws.PAPERSIZE_A4
+    ws["A1"] = name + " sheet"
+wb.save(folder + "/mixed.xlsx")
+wb = openpyxl.Workbook(); ws = wb.active
+ws["A1"] = "Quarterly figures"
+wb.save(folder + "/ligature.xlsx")
 )");
     // The system's python3 has openpyxl from Debian's package; another one on PATH may not.
     const CommandOutput made = runTool({QStringLiteral("/usr/bin/python3"), QStringLiteral("-c"), script, folder});
@@ -67,6 +76,7 @@ wb.save(folder + "/landscape.xlsx")
     writeFile(folder + QStringLiteral("/notes.xlsx"), "Quarterly sums\nnot a workbook at all\n");
     const QByteArray zip = readFile(folder + QStringLiteral("/one sheet.xlsx"));
     writeFile(folder + QStringLiteral("/corrupt.xlsx"), zip.left(zip.size() / 2));
+    QFile::copy(sourceDir() + QStringLiteral("/tests/data/budget.xls"), folder + QStringLiteral("/budget.xls"));
 }
 
 void makePicture(const QString& path, int width, int height, unsigned rgb)

@@ -25,9 +25,10 @@ QStringList officeProcesses(const QStringList& profileUrls);
 // The URL of the converters' own LibreOffice profile.
 QString serverProfileUrl();
 
-// Small workbooks made with openpyxl in folder: "one sheet.xlsx" (with the text
-// "Quarterly sums"), "three sheets.xlsx", "landscape.xlsx"; plus "corrupt.xlsx"
-// (half a workbook) and "notes.xlsx" (a text file).
+// Small workbooks in folder, made with openpyxl: "one sheet.xlsx" (with the text
+// "Quarterly sums"), "three sheets.xlsx", "landscape.xlsx", "mixed.xlsx" (portrait,
+// landscape, portrait), "ligature.xlsx" ("Quarterly figures"); "budget.xls" from
+// tests/data; "corrupt.xlsx" (half a workbook) and "notes.xlsx" (a text file).
 void makeWorkbooks(const QString& folder);
 
 // A picture of w x h pixels in one colour, written in the format of its extension.

@@ -9,6 +9,7 @@
 #include "PrintContract.h"
 #include "ProgramFolder.h"
 
+#include "E2eSupport.h"
 #include "Fakes.h"
 #include "TestFiles.h"
 
@@ -56,31 +57,6 @@ QList<PageBox> pagesOf(const QString& pdf)
     return pages;
 }
 
-bool pellucorExists()
-{
-    return runTool({QStringLiteral("lpstat"), QStringLiteral("-p"), PostScriptPrinterName}).exitCode == 0;
-}
-
-// Every process of ours still running on a LibreOffice profile of these tests or
-// of the spreadsheet server.
-QStringList officeProcesses(const QStringList& profiles)
-{
-    QStringList found;
-    const uid_t me = ::getuid();
-    for (const QString& entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
-        if (QFileInfo(QStringLiteral("/proc/") + entry).ownerId() != me)
-            continue;
-        QFile cmdline(QStringLiteral("/proc/%1/cmdline").arg(entry));
-        if (!cmdline.open(QIODevice::ReadOnly))
-            continue;
-        const QString text = QString::fromLocal8Bit(cmdline.readAll()).replace(QLatin1Char('\0'), QLatin1Char(' '));
-        for (const QString& profile : profiles)
-            if (text.contains(QStringLiteral("UserInstallation=") + profile))
-                found.append(entry + QLatin1Char(' ') + text);
-    }
-    return found;
-}
-
 // Same number of pages, each of the same paper turned the same way.
 void expectSamePages(const QList<PageBox>& pages, const QList<PageBox>& expected)
 {
@@ -101,38 +77,7 @@ protected:
     static void SetUpTestSuite()
     {
         fixtures = new ScratchFolder;
-        const QString script = QStringLiteral(R"(
-import sys, openpyxl
-folder = sys.argv[1]
-wb = openpyxl.Workbook(); ws = wb.active; ws.title = "Sales"
-ws["A1"] = "Quarterly sums"; ws["B2"] = 42
-wb.save(folder + "/one sheet.xlsx")
-wb = openpyxl.Workbook()
-for i, name in enumerate(["North", "South", "East"]):
-    ws = wb.active if i == 0 else wb.create_sheet(name)
-    ws.title = name; ws["A1"] = "Region " + name
-wb.save(folder + "/three sheets.xlsx")
-wb = openpyxl.Workbook(); ws = wb.active; ws.title = "Wide"
-ws.page_setup.orientation = "landscape"; ws.page_setup.paperSize = ws.PAPERSIZE_A4
-ws["A1"] = "Landscape sheet"
-for c in range(1, 14): ws.cell(row=3, column=c, value=c * 1000)
-wb.save(folder + "/landscape.xlsx")
-wb = openpyxl.Workbook()
-for i, (name, turn) in enumerate([("Before", "portrait"), ("Turned", "landscape"), ("After", "portrait")]):
-    ws = wb.active if i == 0 else wb.create_sheet(name)
-    ws.title = name; ws.page_setup.orientation = turn; ws.page_setup.paperSize = ws.PAPERSIZE_A4
-    ws["A1"] = name + " sheet"
-wb.save(folder + "/mixed.xlsx")
-wb = openpyxl.Workbook(); ws = wb.active
-ws["A1"] = "Quarterly figures"
-wb.save(folder + "/ligature.xlsx")
-)");
-        const CommandOutput made = runTool({QStringLiteral("/usr/bin/python3"), QStringLiteral("-c"), script, fixtures->path()});
-        ASSERT_EQ(made.exitCode, 0) << made.output.toStdString();
-        QFile::copy(sourceDir() + QStringLiteral("/tests/data/budget.xls"), fixtures->file(QStringLiteral("budget.xls")));
-        writeFile(fixtures->file(QStringLiteral("notes.xlsx")), "Quarterly sums\nnot a workbook at all\n");
-        QByteArray zip = readFile(fixtures->file(QStringLiteral("one sheet.xlsx")));
-        writeFile(fixtures->file(QStringLiteral("corrupt.xlsx")), zip.left(zip.size() / 2));
+        makeWorkbooks(fixtures->path());
     }
 
     static void TearDownTestSuite()
@@ -143,8 +88,7 @@ wb.save(folder + "/ligature.xlsx")
 
     void SetUp() override
     {
-        if (!pellucorExists())
-            GTEST_SKIP() << "the printer Pellucor is not set up (scripts/setup-printer.sh)";
+        REQUIRE_PELLUCOR();
         QDir().mkpath(destination());
         RegisterExcelApplication(registry, processes, spooler);
         const Result<SavedPrinter> current = spooler.defaultPrinter();
@@ -159,7 +103,7 @@ wb.save(folder + "/ligature.xlsx")
         const Result<SavedPrinter> after = spooler.defaultPrinter();
         ASSERT_TRUE(after.ok());
         EXPECT_EQ(after.value(), before);
-        EXPECT_EQ(officeProcesses({QUrl::fromLocalFile(LibreOfficeRunner::DefaultProfileFolder()).toString(QUrl::FullyEncoded),
+        EXPECT_EQ(officeProcesses({serverProfileUrl(),
                                    referenceProfileUrl()}),
                   QStringList());
     }

@@ -39,7 +39,6 @@ protected:
             new QGuiApplication(argc, argv);
         fixtures = new ScratchFolder;
         makeWorkbooks(fixtures->path());
-        QFile::copy(sourceDir() + QStringLiteral("/tests/data/budget.xls"), fixtures->file(QStringLiteral("budget.xls")));
         makePicture(fixtures->file(QStringLiteral("red.png")), 200, 100, 0xFF0000);
         makePicture(fixtures->file(QStringLiteral("green.jpg")), 120, 80, 0x00A000);
     }
