@@ -93,21 +93,9 @@ ConverterResult ConvertExcel(const ConversionTarget& target, const QString& sour
 
     // Without the saved default it could not be put back, and without "Pellucor" as
     // the default the workbook would come out of the user's own printer.
-    const Result<SavedPrinter> saved = services.spooler.defaultPrinter();
+    const Result<SavedPrinter> saved = ClaimPostScriptPrinter(services.spooler, prompter, sourcePath);
     if (!saved.ok()) {
-        result.failure = QStringLiteral("The default printer could not be read, so %1 was not printed: %2")
-                             .arg(sourcePath, saved.status().message());
-        prompter.showMessage(result.failure);
-        server.quitAndRelease();
-        return result;
-    }
-    const Status selected = services.spooler.setDefaultPrinter(PostScriptPrinterName);
-    if (!selected.ok()) {
-        result.failure = QStringLiteral("The printer \"%1\" could not be made the default printer, so %2 was not "
-                                        "printed: %3")
-                             .arg(PostScriptPrinterName, sourcePath, selected.message());
-        prompter.showMessage(result.failure);
-        RestoreDefaultPrinter(services.spooler, services.prompter, saved.value());
+        result.failure = saved.status().message();
         server.quitAndRelease();
         return result;
     }
@@ -124,17 +112,9 @@ ConverterResult ConvertExcel(const ConversionTarget& target, const QString& sour
     }
 
     bool printed = false;
-    // The previous document's PostScript goes before anything is printed: a print
-    // that fails must leave nothing for the PDF step.
-    Status ready = PrepareWorkFolder(services.workFolder);
-    if (ready.ok()) {
-        if (const Status cleared = ClearSpoolFile(services.workFolder); !cleared.ok())
-            ready = Status::failure(QStringLiteral("The previous print could not be removed, so %1 was not printed: %2")
-                                        .arg(sourcePath, cleared.message()));
-    }
+    const Status ready = PrepareSpoolFile(services.workFolder, prompter, sourcePath);
     if (!ready.ok()) {
         result.failure = ready.message();
-        prompter.showMessage(result.failure);
     } else {
         server.workbook = objectFrom(
             server.workbooks->Invoke(ExcelMember::Add, DispatchKind::Method, {Variant::fromString(sourcePath)}),

@@ -4,7 +4,6 @@
 #include "PicturePrinter.h"
 #include "PrintContract.h"
 #include "Prompter.h"
-#include "Spooler.h"
 
 #include <QDir>
 
@@ -42,34 +41,13 @@ ConverterResult ConvertImage(const ConversionTarget& target, const QString& sour
     result.outputPath = OutputPath(QDir(target.destinationFolder).absolutePath(), sourcePath);
     Prompter& prompter = services.prompter;
 
-    const Result<SavedPrinter> saved = services.spooler.defaultPrinter();
+    const Result<SavedPrinter> saved = ClaimPostScriptPrinter(services.spooler, prompter, sourcePath);
     if (!saved.ok()) {
-        result.failure = QStringLiteral("The default printer could not be read, so %1 was not printed: %2")
-                             .arg(sourcePath, saved.status().message());
-        prompter.showMessage(result.failure);
+        result.failure = saved.status().message();
         return result;
     }
-    const Status selected = services.spooler.setDefaultPrinter(PostScriptPrinterName);
-    if (!selected.ok()) {
-        result.failure = QStringLiteral("The printer \"%1\" could not be made the default printer, so %2 was not "
-                                        "printed: %3")
-                             .arg(PostScriptPrinterName, sourcePath, selected.message());
-        prompter.showMessage(result.failure);
-        RestoreDefaultPrinter(services.spooler, prompter, saved.value());
-        return result;
-    }
-
-    // The previous document's PostScript goes before anything is printed: a print
-    // that fails must leave nothing for the PDF step.
-    Status ready = PrepareWorkFolder(services.workFolder);
-    if (ready.ok()) {
-        if (const Status cleared = ClearSpoolFile(services.workFolder); !cleared.ok())
-            ready = Status::failure(QStringLiteral("The previous print could not be removed, so %1 was not printed: %2")
-                                        .arg(sourcePath, cleared.message()));
-    }
-    if (!ready.ok()) {
+    if (const Status ready = PrepareSpoolFile(services.workFolder, prompter, sourcePath); !ready.ok()) {
         result.failure = ready.message();
-        prompter.showMessage(result.failure);
         RestoreDefaultPrinter(services.spooler, prompter, saved.value());
         return result;
     }

@@ -125,3 +125,37 @@ void RestoreDefaultPrinter(Spooler& spooler, Prompter& prompter, const SavedPrin
         prompter.showMessage(QStringLiteral("The default printer could not be set back to \"%1\": %2")
                                  .arg(saved.value_or(QStringLiteral("none")), restored.message()));
 }
+
+Result<SavedPrinter> ClaimPostScriptPrinter(Spooler& spooler, Prompter& prompter, const QString& sourcePath)
+{
+    const Result<SavedPrinter> saved = spooler.defaultPrinter();
+    if (!saved.ok()) {
+        const QString failure = QStringLiteral("The default printer could not be read, so %1 was not printed: %2")
+                                    .arg(sourcePath, saved.status().message());
+        prompter.showMessage(failure);
+        return Status::failure(failure);
+    }
+    const Status selected = spooler.setDefaultPrinter(PostScriptPrinterName);
+    if (!selected.ok()) {
+        const QString failure = QStringLiteral("The printer \"%1\" could not be made the default printer, so %2 was "
+                                               "not printed: %3")
+                                    .arg(PostScriptPrinterName, sourcePath, selected.message());
+        prompter.showMessage(failure);
+        RestoreDefaultPrinter(spooler, prompter, saved.value());
+        return Status::failure(failure);
+    }
+    return saved;
+}
+
+Status PrepareSpoolFile(const QString& workFolder, Prompter& prompter, const QString& sourcePath)
+{
+    Status ready = PrepareWorkFolder(workFolder);
+    if (ready.ok()) {
+        if (const Status cleared = ClearSpoolFile(workFolder); !cleared.ok())
+            ready = Status::failure(QStringLiteral("The previous print could not be removed, so %1 was not printed: %2")
+                                        .arg(sourcePath, cleared.message()));
+    }
+    if (!ready.ok())
+        prompter.showMessage(ready.message());
+    return ready;
+}

@@ -47,3 +47,13 @@ QString CurrentUserName();
 // Puts the saved default printer back; a failure is shown, since it changes the
 // user's whole session.
 void RestoreDefaultPrinter(Spooler& spooler, Prompter& prompter, const SavedPrinter& saved);
+
+// Saves the user's default printer and makes "Pellucor" the default, so that the
+// document prints there and not on the user's own printer. A failure is shown and
+// leaves the default as it was; its message names sourcePath.
+Result<SavedPrinter> ClaimPostScriptPrinter(Spooler& spooler, Prompter& prompter, const QString& sourcePath);
+
+// Makes the work folder ready and removes the previous document's PostScript, so
+// that a print that fails leaves nothing for the PDF step. A failure is shown; its
+// message names sourcePath.
+Status PrepareSpoolFile(const QString& workFolder, Prompter& prompter, const QString& sourcePath);
