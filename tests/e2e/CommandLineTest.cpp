@@ -40,49 +40,19 @@ ProgramRun convert(const QStringList& arguments, std::vector<std::pair<QString, 
     return {outcome.succeeded() ? 0 : outcome.exitCode, QString::fromUtf8(outcome.output)};
 }
 
-class CommandLineTest : public testing::Test
+class CommandLineTest : public E2eTest
 {
 protected:
-    static void SetUpTestSuite()
-    {
-        fixtures = new ScratchFolder;
-        ::chmod(QFile::encodeName(fixtures->path()).constData(), 0755);
-        makeWorkbooks(fixtures->path());
-        makePicture(fixtures->file(QStringLiteral("photo.png")), 64, 48, 0x3366CC);
-    }
-
-    static void TearDownTestSuite()
-    {
-        delete fixtures;
-        fixtures = nullptr;
-    }
-
     void SetUp() override
     {
-        REQUIRE_PELLUCOR();
+        E2eTest::SetUp();
         out = scratch.file(QStringLiteral("out"));
         QDir().mkpath(out);
-        before = spooler.defaultPrinter().value();
     }
 
-    void TearDown() override
-    {
-        if (IsSkipped())
-            return;
-        EXPECT_EQ(spooler.defaultPrinter().value(), before);
-        EXPECT_EQ(officeProcesses({serverProfileUrl()}), QStringList());
-    }
-
-    static QString fixture(const char* name) { return fixtures->file(QString::fromUtf8(name)); }
-
-    static ScratchFolder* fixtures;
     ScratchFolder scratch;
     QString out;
-    CupsSpooler spooler;
-    SavedPrinter before;
 };
-
-ScratchFolder* CommandLineTest::fixtures = nullptr;
 
 TEST_F(CommandLineTest, MixedBatchHonoursEveryOption)
 {

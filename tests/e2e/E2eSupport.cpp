@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QImage>
 #include <QUrl>
 
@@ -84,4 +85,46 @@ void makePicture(const QString& path, int width, int height, unsigned rgb)
     QImage picture(width, height, QImage::Format_RGB32);
     picture.fill(QColor::fromRgb(rgb));
     ASSERT_TRUE(picture.save(path)) << path.toStdString();
+}
+
+ScratchFolder* E2eTest::fixtures = nullptr;
+
+void E2eTest::SetUpTestSuite()
+{
+    static int argc = 1;
+    static char name[] = "tabloria-e2e";
+    static char* argv[] = {name, nullptr};
+    if (!QGuiApplication::instance())
+        new QGuiApplication(argc, argv);
+    fixtures = new ScratchFolder;
+    QFile::setPermissions(fixtures->path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadGroup |
+                                                QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther);
+    makeWorkbooks(fixtures->path());
+    makePicture(fixture("red.png"), 200, 100, 0xFF0000);
+    makePicture(fixture("green.jpg"), 120, 80, 0x00A000);
+    makePicture(fixture("photo.png"), 64, 48, 0x3366CC);
+}
+
+void E2eTest::TearDownTestSuite()
+{
+    delete fixtures;
+    fixtures = nullptr;
+}
+
+void E2eTest::SetUp()
+{
+    REQUIRE_PELLUCOR();
+    const Result<SavedPrinter> current = spooler.defaultPrinter();
+    ASSERT_TRUE(current.ok());
+    before = current.value();
+}
+
+void E2eTest::TearDown()
+{
+    if (IsSkipped())
+        return;
+    const Result<SavedPrinter> after = spooler.defaultPrinter();
+    ASSERT_TRUE(after.ok());
+    EXPECT_EQ(after.value(), before);
+    EXPECT_EQ(officeProcesses(QStringList{serverProfileUrl()} + otherProfileUrls), QStringList());
 }

@@ -1,8 +1,13 @@
 #pragma once
 
+#include "CupsSpooler.h"
+#include "TestFiles.h"
+
 #include <QList>
 #include <QString>
 #include <QStringList>
+
+#include <gtest/gtest.h>
 
 // Helpers of the end-to-end tests, which run the real LibreOffice, CUPS, the
 // printer "Pellucor" and Ghostscript.
@@ -33,3 +38,26 @@ void makeWorkbooks(const QString& folder);
 
 // A picture of w x h pixels in one colour, written in the format of its extension.
 void makePicture(const QString& path, int width, int height, unsigned rgb);
+
+// The frame of every end-to-end test: one folder of fixtures for the suite (the
+// workbooks of makeWorkbooks, and the pictures "red.png" 200 x 100, "green.jpg"
+// 120 x 80, "photo.png" 64 x 48), a QGuiApplication for Qt's printing, and checks
+// after each test that the default printer is what it was and that no LibreOffice
+// of ours is left running.
+class E2eTest : public testing::Test
+{
+protected:
+    static void SetUpTestSuite();
+    static void TearDownTestSuite();
+    void SetUp() override;
+    void TearDown() override;
+
+    static QString fixture(const QString& name) { return fixtures->file(name); }
+    static QString fixture(const char* name) { return fixture(QString::fromUtf8(name)); }
+
+    static ScratchFolder* fixtures;
+    CupsSpooler spooler;
+    SavedPrinter before;
+    // Further LibreOffice profiles of the test whose processes must be gone too.
+    QStringList otherProfileUrls;
+};

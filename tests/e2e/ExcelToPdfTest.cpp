@@ -71,41 +71,15 @@ void expectSamePages(const QList<PageBox>& pages, const QList<PageBox>& expected
     }
 }
 
-class ExcelToPdfTest : public testing::Test
+class ExcelToPdfTest : public E2eTest
 {
 protected:
-    static void SetUpTestSuite()
-    {
-        fixtures = new ScratchFolder;
-        makeWorkbooks(fixtures->path());
-    }
-
-    static void TearDownTestSuite()
-    {
-        delete fixtures;
-        fixtures = nullptr;
-    }
-
     void SetUp() override
     {
-        REQUIRE_PELLUCOR();
+        E2eTest::SetUp();
         QDir().mkpath(destination());
         RegisterExcelApplication(registry, processes, spooler);
-        const Result<SavedPrinter> current = spooler.defaultPrinter();
-        ASSERT_TRUE(current.ok());
-        before = current.value();
-    }
-
-    void TearDown() override
-    {
-        if (IsSkipped())
-            return;
-        const Result<SavedPrinter> after = spooler.defaultPrinter();
-        ASSERT_TRUE(after.ok());
-        EXPECT_EQ(after.value(), before);
-        EXPECT_EQ(officeProcesses({serverProfileUrl(),
-                                   referenceProfileUrl()}),
-                  QStringList());
+        otherProfileUrls = {referenceProfileUrl()};
     }
 
     static QString destination() { return fixtures->file(QStringLiteral("pdf")); }
@@ -142,16 +116,11 @@ protected:
         return folder + QLatin1Char('/') + QFileInfo(name).completeBaseName() + QStringLiteral(".pdf");
     }
 
-    static ScratchFolder* fixtures;
     PosixProcessRunner processes;
-    CupsSpooler spooler;
     FakePrompter prompter;
     ImmediatePacing pacing;
     AutomationRegistry registry;
-    SavedPrinter before;
 };
-
-ScratchFolder* ExcelToPdfTest::fixtures = nullptr;
 
 TEST_F(ExcelToPdfTest, WorkbooksBecomeThePdfLibreOfficeWouldExport)
 {

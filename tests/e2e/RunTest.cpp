@@ -18,7 +18,6 @@
 #include "TestFiles.h"
 
 #include <QDir>
-#include <QGuiApplication>
 #include <QImage>
 #include <QPrinter>
 #include <QPrinterInfo>
@@ -27,43 +26,15 @@
 
 namespace {
 
-class RunTest : public testing::Test
+class RunTest : public E2eTest
 {
 protected:
-    static void SetUpTestSuite()
-    {
-        static int argc = 1;
-        static char name[] = "test_e2e_run";
-        static char* argv[] = {name, nullptr};
-        if (!QGuiApplication::instance())
-            new QGuiApplication(argc, argv);
-        fixtures = new ScratchFolder;
-        makeWorkbooks(fixtures->path());
-        makePicture(fixtures->file(QStringLiteral("red.png")), 200, 100, 0xFF0000);
-        makePicture(fixtures->file(QStringLiteral("green.jpg")), 120, 80, 0x00A000);
-    }
-
-    static void TearDownTestSuite()
-    {
-        delete fixtures;
-        fixtures = nullptr;
-    }
-
     void SetUp() override
     {
-        REQUIRE_PELLUCOR();
+        E2eTest::SetUp();
         dest = scratch.file(QStringLiteral("pdf"));
         QDir().mkpath(dest);
         RegisterExcelApplication(registry, processes, spooler);
-        before = spooler.defaultPrinter().value();
-    }
-
-    void TearDown() override
-    {
-        if (IsSkipped())
-            return;
-        EXPECT_EQ(spooler.defaultPrinter().value(), before);
-        EXPECT_EQ(officeProcesses({serverProfileUrl()}), QStringList());
     }
 
     ConverterServices services()
@@ -71,22 +42,15 @@ protected:
         return ConverterServices{processes, spooler, prompter, pacing, registry, UserWorkFolder(), programFolder()};
     }
 
-    static QString fixture(const char* name) { return fixtures->file(QString::fromUtf8(name)); }
-
-    static ScratchFolder* fixtures;
     ScratchFolder scratch;
     QString dest;
     PosixProcessRunner processes;
-    CupsSpooler spooler;
     FakePrompter prompter;
     ImmediatePacing pacing;
     AutomationRegistry registry;
     QtPicturePrinter pictures;
     CupsPrintJobWatch jobs;
-    SavedPrinter before;
 };
-
-ScratchFolder* RunTest::fixtures = nullptr;
 
 TEST_F(RunTest, PictureCoversThreeTimesItsSizeAtTheTopLeft)
 {
