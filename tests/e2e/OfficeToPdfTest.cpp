@@ -84,7 +84,7 @@ protected:
         writeFile(fixtures->file(QStringLiteral("notes.docx")), "Just text under a document's name\n");
         const QByteArray letter = readFile(fixtures->file(QStringLiteral("letter.docx")));
         writeFile(fixtures->file(QStringLiteral("corrupt.docx")), letter.left(letter.size() / 2));
-        QFile::copy(fixtures->file(QStringLiteral("letter.docx")), fixtures->file(QStringLiteral("letter.pptx")));
+        QFile::copy(fixtures->file(QStringLiteral("letter.docx")), fixtures->file(QStringLiteral("not a deck.pptx")));
     }
 
     static void TearDownTestSuite()
@@ -193,7 +193,7 @@ TEST_F(OfficeToPdfTest, WhatDoesNotOpenGivesAMessageAndNoPdf)
     {
         Converter converter;
         const char* file;
-    } rows[] = {{ConvertWord, "notes.docx"}, {ConvertWord, "corrupt.docx"}, {ConvertPowerPoint, "letter.pptx"}};
+    } rows[] = {{ConvertWord, "notes.docx"}, {ConvertWord, "corrupt.docx"}, {ConvertPowerPoint, "not a deck.pptx"}};
     for (const auto& row : rows) {
         SCOPED_TRACE(row.file);
         prompter.shown.clear();
