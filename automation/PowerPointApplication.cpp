@@ -104,7 +104,8 @@ public:
     {
     }
 
-    Result<Variant> Invoke(DispId member, DispatchKind kind, const QList<Variant>& arguments) override
+    Result<Variant> Invoke(DispId member, DispatchKind kind,
+                           const QList<Variant>& arguments) override
     {
         if (member == PowerPointMember::PrintOut && kind == DispatchKind::Method)
             return printOut(arguments);
@@ -117,7 +118,8 @@ private:
         if (const Status running = m_session->checkRunning(); !running.ok())
             return running;
         if (arguments.size() > PrintOutArguments)
-            return failure(QStringLiteral("PrintOut takes at most 5 arguments"), DISP_E_BADPARAMCOUNT);
+            return failure(QStringLiteral("PrintOut takes at most 5 arguments"),
+                           DISP_E_BADPARAMCOUNT);
         while (arguments.size() < PrintOutArguments)
             arguments.append(Variant::missing());
         const std::optional<qint32> from = numberOf(arguments[0], -1);
@@ -126,7 +128,8 @@ private:
         const std::optional<qint32> copies = numberOf(arguments[3], 1);
         const std::optional<qint32> collate = numberOf(arguments[4], -1);
         if (!from || !to || !copies || !collate)
-            return failure(QStringLiteral("a PrintOut argument has the wrong type"), DISP_E_TYPEMISMATCH);
+            return failure(QStringLiteral("a PrintOut argument has the wrong type"),
+                           DISP_E_TYPEMISMATCH);
         if (*from != -1 || *to != -1)
             return notSupported(QStringLiteral("printing a range of slides"));
         if (*copies != 1)
@@ -152,9 +155,13 @@ private:
 class PowerPointPresentations final : public Dispatch
 {
 public:
-    explicit PowerPointPresentations(std::shared_ptr<PowerPointSession> session) : m_session(std::move(session)) {}
+    explicit PowerPointPresentations(std::shared_ptr<PowerPointSession> session)
+        : m_session(std::move(session))
+    {
+    }
 
-    Result<Variant> Invoke(DispId member, DispatchKind kind, const QList<Variant>& arguments) override
+    Result<Variant> Invoke(DispId member, DispatchKind kind,
+                           const QList<Variant>& arguments) override
     {
         if (member == PowerPointMember::Open && kind == DispatchKind::Method)
             return open(arguments);
@@ -167,14 +174,16 @@ private:
         if (const Status running = m_session->checkRunning(); !running.ok())
             return running;
         if (arguments.isEmpty() || arguments.size() > OpenArguments)
-            return failure(QStringLiteral("Open takes a file name and at most 3 more arguments"), DISP_E_BADPARAMCOUNT);
+            return failure(QStringLiteral("Open takes a file name and at most 3 more arguments"),
+                           DISP_E_BADPARAMCOUNT);
         while (arguments.size() < OpenArguments)
             arguments.append(Variant::missing());
         if (arguments[0].value().vt() != VT_BSTR)
             return failure(QStringLiteral("FileName must be a string"), DISP_E_TYPEMISMATCH);
         for (int flag = 1; flag < OpenArguments; ++flag)
             if (!numberOf(arguments[flag], 0))
-                return failure(QStringLiteral("an Open argument has the wrong type"), DISP_E_TYPEMISMATCH);
+                return failure(QStringLiteral("an Open argument has the wrong type"),
+                               DISP_E_TYPEMISMATCH);
 
         const QString source = arguments[0].toString();
         QString why;
@@ -182,15 +191,16 @@ private:
         if (filter.isEmpty())
             return failure(why);
         if (!m_session->copies.isValid())
-            return failure(
-                QStringLiteral("no temporary folder for the presentation: %1").arg(m_session->copies.errorString()));
+            return failure(QStringLiteral("no temporary folder for the presentation: %1")
+                               .arg(m_session->copies.errorString()));
         // One folder per presentation: two files may share a name.
         const QString folder = m_session->copies.filePath(QString::number(++m_session->nextCopy));
         if (!QDir().mkpath(folder))
             return failure(QStringLiteral("the folder %1 cannot be created").arg(folder));
         const Result<QString> copy = m_session->office.convert(source, filter, CopyFormat, folder);
         if (!copy.ok())
-            return failure(QStringLiteral("%1 could not be opened as a presentation: %2").arg(source, copy.status().message()));
+            return failure(QStringLiteral("%1 could not be opened as a presentation: %2")
+                               .arg(source, copy.status().message()));
         auto presentation = std::make_shared<PowerPointPresentation>(m_session, copy.value());
         m_session->active = presentation;
         return Variant::fromDispatch(std::move(presentation));
@@ -203,7 +213,8 @@ class PowerPointApplicationObject final : public Dispatch
 {
 public:
     explicit PowerPointApplicationObject(std::shared_ptr<PowerPointSession> session)
-        : m_session(std::move(session)), m_presentations(std::make_shared<PowerPointPresentations>(m_session))
+        : m_session(std::move(session)),
+          m_presentations(std::make_shared<PowerPointPresentations>(m_session))
     {
     }
 
@@ -216,7 +227,8 @@ public:
         m_session->active.reset();
     }
 
-    Result<Variant> Invoke(DispId member, DispatchKind kind, const QList<Variant>& arguments) override
+    Result<Variant> Invoke(DispId member, DispatchKind kind,
+                           const QList<Variant>& arguments) override
     {
         if (const Status running = m_session->checkRunning(); !running.ok())
             return running;
@@ -226,7 +238,8 @@ public:
                 return Variant::fromI4(m_session->visible);
             if (kind == DispatchKind::PropertyPut) {
                 const std::optional<qint32> value =
-                    arguments.size() == 1 && !arguments[0].isMissing() ? numberOf(arguments[0], 0) : std::nullopt;
+                    arguments.size() == 1 && !arguments[0].isMissing() ? numberOf(arguments[0], 0)
+                                                                       : std::nullopt;
                 if (!value)
                     return failure(QStringLiteral("Visible takes one number"), DISP_E_TYPEMISMATCH);
                 // Always headless; the value is only remembered.
@@ -278,13 +291,14 @@ std::shared_ptr<Dispatch> CreatePowerPointApplication(ProcessRunner& processes, 
     return std::make_shared<PowerPointApplicationObject>(std::move(session));
 }
 
-void RegisterPowerPointApplication(AutomationRegistry& registry, ProcessRunner& processes, Spooler& spooler,
-                                   LibreOfficeOptions options)
+void RegisterPowerPointApplication(AutomationRegistry& registry, ProcessRunner& processes,
+                                   Spooler& spooler, LibreOfficeOptions options)
 {
-    registry.registerServer(PowerPointProgId, [&processes, &spooler, options]() -> Result<std::shared_ptr<Dispatch>> {
-        LibreOfficeRunner probe(processes, options);
-        if (const Status ready = probe.prepare(); !ready.ok())
-            return ready;
-        return CreatePowerPointApplication(processes, spooler, options);
-    });
+    registry.registerServer(PowerPointProgId,
+                            [&processes, &spooler, options]() -> Result<std::shared_ptr<Dispatch>> {
+                                LibreOfficeRunner probe(processes, options);
+                                if (const Status ready = probe.prepare(); !ready.ok())
+                                    return ready;
+                                return CreatePowerPointApplication(processes, spooler, options);
+                            });
 }

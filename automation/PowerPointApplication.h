@@ -17,10 +17,10 @@ inline constexpr DispId Visible = 2030;            // Application, property
 inline constexpr DispId Presentations = 2001;      // Application, property get
 inline constexpr DispId ActivePresentation = 2005; // Application, property get
 inline constexpr DispId Quit = 2021;               // Application, method
-inline constexpr DispId Open = 2004;               // Presentations, method (FileName, ReadOnly, Untitled,
-                                                   // WithWindow)
-inline constexpr DispId PrintOut = 2034;           // Presentation, method (From, To, PrintToFile, Copies,
-                                                   // Collate)
+inline constexpr DispId Open = 2004;     // Presentations, method (FileName, ReadOnly, Untitled,
+                                         // WithWindow)
+inline constexpr DispId PrintOut = 2034; // Presentation, method (From, To, PrintToFile, Copies,
+                                         // Collate)
 } // namespace PowerPointMember
 
 // The presentation server over LibreOffice Impress.
@@ -47,5 +47,5 @@ std::shared_ptr<Dispatch> CreatePowerPointApplication(ProcessRunner& processes, 
 // Registers the server as "PowerPoint.Application". Creating it fails when
 // LibreOffice cannot be started. processes and spooler must outlive the registry's
 // use.
-void RegisterPowerPointApplication(AutomationRegistry& registry, ProcessRunner& processes, Spooler& spooler,
-                                   LibreOfficeOptions options = {});
+void RegisterPowerPointApplication(AutomationRegistry& registry, ProcessRunner& processes,
+                                   Spooler& spooler, LibreOfficeOptions options = {});

@@ -94,7 +94,8 @@ QString documentFilter(const QString& path, qint32 format, QString& why)
             // A spreadsheet or presentation container would crash Writer's import.
             if (head.contains("word/document.xml"))
                 return Word2007Filter;
-            why = QStringLiteral("%1 is a container of something other than a text document").arg(path);
+            why = QStringLiteral("%1 is a container of something other than a text document")
+                      .arg(path);
             return {};
         }
         if (head.startsWith(QByteArray::fromHex("d0cf11e0a1b11ae1")))
@@ -115,7 +116,8 @@ QString documentFilter(const QString& path, qint32 format, QString& why)
     case WordOpenFormat::Xml:
         if (head.contains("<w:wordDocument"))
             return Word2003XmlFilter;
-        if (head.contains("<office:document") && head.contains("application/vnd.oasis.opendocument.text"))
+        if (head.contains("<office:document") &&
+            head.contains("application/vnd.oasis.opendocument.text"))
             return FlatOdtFilter;
         why = QStringLiteral("%1 is not a text document in XML").arg(path);
         return {};
@@ -130,7 +132,8 @@ QString documentFilter(const QString& path, qint32 format, QString& why)
 // called.
 struct WordSession
 {
-    WordSession(ProcessRunner& processes, Spooler& spooler_, PrintQueues& queues_, LibreOfficeOptions options)
+    WordSession(ProcessRunner& processes, Spooler& spooler_, PrintQueues& queues_,
+                LibreOfficeOptions options)
         : office(processes, std::move(options)), spooler(spooler_), queues(queues_)
     {
     }
@@ -171,7 +174,8 @@ public:
     {
     }
 
-    Result<Variant> Invoke(DispId member, DispatchKind kind, const QList<Variant>& arguments) override
+    Result<Variant> Invoke(DispId member, DispatchKind kind,
+                           const QList<Variant>& arguments) override
     {
         if (member == WordMember::PrintOut && kind == DispatchKind::Method)
             return printOut(arguments);
@@ -184,7 +188,8 @@ private:
         if (const Status running = m_session->checkRunning(); !running.ok())
             return running;
         if (arguments.size() > PrintOutArguments)
-            return failure(QStringLiteral("PrintOut takes at most 18 arguments"), DISP_E_BADPARAMCOUNT);
+            return failure(QStringLiteral("PrintOut takes at most 18 arguments"),
+                           DISP_E_BADPARAMCOUNT);
         while (arguments.size() < PrintOutArguments)
             arguments.append(Variant::missing());
         // Background, Append, Range, OutputFileName, From, To, Item, Copies, Pages,
@@ -201,12 +206,14 @@ private:
         const std::optional<bool> collate = flagOf(arguments[11], true);
         const std::optional<bool> manualDuplex = flagOf(arguments[13], false);
 
-        if (!background || !append || !range || !item || !copies || !pageType || !printToFile || !collate
-            || !manualDuplex)
-            return failure(QStringLiteral("a PrintOut argument has the wrong type"), DISP_E_TYPEMISMATCH);
+        if (!background || !append || !range || !item || !copies || !pageType || !printToFile ||
+            !collate || !manualDuplex)
+            return failure(QStringLiteral("a PrintOut argument has the wrong type"),
+                           DISP_E_TYPEMISMATCH);
         if (*append)
             return notSupported(QStringLiteral("appending to a print file"));
-        if (*range != 0 || !arguments[4].isMissing() || !arguments[5].isMissing() || !arguments[8].isMissing())
+        if (*range != 0 || !arguments[4].isMissing() || !arguments[5].isMissing() ||
+            !arguments[8].isMissing())
             return notSupported(QStringLiteral("printing part of a document"));
         if (*item != 0)
             return notSupported(QStringLiteral("printing anything but the document's content"));
@@ -221,13 +228,15 @@ private:
         for (int zoom = 14; zoom < PrintOutArguments; ++zoom) {
             const std::optional<qint32> value = numberOf(arguments[zoom], 0);
             if (!value)
-                return failure(QStringLiteral("a PrintOut argument has the wrong type"), DISP_E_TYPEMISMATCH);
+                return failure(QStringLiteral("a PrintOut argument has the wrong type"),
+                               DISP_E_TYPEMISMATCH);
             if (*value != 0)
                 return notSupported(QStringLiteral("zoomed printing"));
         }
-        if (*printToFile && (outputFile.isMissing() || outputFile.value().vt() != VT_BSTR
-                             || outputFile.toString().isEmpty()))
-            return failure(QStringLiteral("printing to a file needs OutputFileName"), DISP_E_TYPEMISMATCH);
+        if (*printToFile && (outputFile.isMissing() || outputFile.value().vt() != VT_BSTR ||
+                             outputFile.toString().isEmpty()))
+            return failure(QStringLiteral("printing to a file needs OutputFileName"),
+                           DISP_E_TYPEMISMATCH);
 
         const Result<QString> printer = m_session->printer();
         if (!printer.ok())
@@ -251,7 +260,8 @@ class WordDocuments final : public Dispatch
 public:
     explicit WordDocuments(std::shared_ptr<WordSession> session) : m_session(std::move(session)) {}
 
-    Result<Variant> Invoke(DispId member, DispatchKind kind, const QList<Variant>& arguments) override
+    Result<Variant> Invoke(DispId member, DispatchKind kind,
+                           const QList<Variant>& arguments) override
     {
         if (member == WordMember::Open && kind == DispatchKind::Method)
             return open(arguments);
@@ -264,7 +274,8 @@ private:
         if (const Status running = m_session->checkRunning(); !running.ok())
             return running;
         if (arguments.isEmpty() || arguments.size() > OpenArguments)
-            return failure(QStringLiteral("Open takes a file name and at most 11 more arguments"), DISP_E_BADPARAMCOUNT);
+            return failure(QStringLiteral("Open takes a file name and at most 11 more arguments"),
+                           DISP_E_BADPARAMCOUNT);
         while (arguments.size() < OpenArguments)
             arguments.append(Variant::missing());
         // FileName, ConfirmConversions, ReadOnly, AddToRecentFiles, PasswordDocument,
@@ -274,7 +285,8 @@ private:
             return failure(QStringLiteral("FileName must be a string"), DISP_E_TYPEMISMATCH);
         for (const int flag : {1, 2, 3, 6, 11})
             if (!flagOf(arguments[flag], false))
-                return failure(QStringLiteral("an Open argument has the wrong type"), DISP_E_TYPEMISMATCH);
+                return failure(QStringLiteral("an Open argument has the wrong type"),
+                               DISP_E_TYPEMISMATCH);
         for (const int password : {4, 5, 7, 8})
             if (!arguments[password].isMissing())
                 return notSupported(QStringLiteral("opening a document with a password"));
@@ -290,14 +302,16 @@ private:
         if (filter.isEmpty())
             return *format > WordOpenFormat::Xml || *format < 0 ? notSupported(why) : failure(why);
         if (!m_session->copies.isValid())
-            return failure(QStringLiteral("no temporary folder for the document: %1").arg(m_session->copies.errorString()));
+            return failure(QStringLiteral("no temporary folder for the document: %1")
+                               .arg(m_session->copies.errorString()));
         // One folder per document: two files may share a name.
         const QString folder = m_session->copies.filePath(QString::number(++m_session->nextCopy));
         if (!QDir().mkpath(folder))
             return failure(QStringLiteral("the folder %1 cannot be created").arg(folder));
         const Result<QString> copy = m_session->office.convert(source, filter, CopyFormat, folder);
         if (!copy.ok())
-            return failure(QStringLiteral("%1 could not be opened as a text document: %2").arg(source, copy.status().message()));
+            return failure(QStringLiteral("%1 could not be opened as a text document: %2")
+                               .arg(source, copy.status().message()));
         return Variant::fromDispatch(std::make_shared<WordDocument>(m_session, copy.value()));
     }
 
@@ -319,7 +333,8 @@ public:
             m_session->office.endInstances();
     }
 
-    Result<Variant> Invoke(DispId member, DispatchKind kind, const QList<Variant>& arguments) override
+    Result<Variant> Invoke(DispId member, DispatchKind kind,
+                           const QList<Variant>& arguments) override
     {
         if (const Status running = m_session->checkRunning(); !running.ok())
             return running;
@@ -329,7 +344,8 @@ public:
                 return Variant::fromBool(m_session->visible);
             if (kind == DispatchKind::PropertyPut) {
                 if (arguments.size() != 1 || arguments[0].value().vt() != VT_BOOL)
-                    return failure(QStringLiteral("Visible takes one VT_BOOL"), DISP_E_TYPEMISMATCH);
+                    return failure(QStringLiteral("Visible takes one VT_BOOL"),
+                                   DISP_E_TYPEMISMATCH);
                 // Always headless; the value is only remembered.
                 m_session->visible = arguments[0].toBool();
                 return Variant();
@@ -424,7 +440,8 @@ Result<bool> CupsPrintQueues::exists(const QString& printer)
     const QByteArray name = printer.toUtf8();
     cups_dest_t* dest = cupsGetNamedDest(CUPS_HTTP_DEFAULT, name.constData(), nullptr);
     if (!dest) {
-        if (cupsLastError() > IPP_STATUS_OK_EVENTS_COMPLETE && cupsLastError() != IPP_STATUS_ERROR_NOT_FOUND)
+        if (cupsLastError() > IPP_STATUS_OK_EVENTS_COMPLETE &&
+            cupsLastError() != IPP_STATUS_ERROR_NOT_FOUND)
             return Status::failure(QStringLiteral("CUPS cannot be asked for the printer \"%1\": %2")
                                        .arg(printer, QString::fromUtf8(cupsLastErrorString())));
         return false;
@@ -437,7 +454,8 @@ Result<int> CupsPrintQueues::unfinishedJobs(const QString& printer)
 {
     cups_job_t* jobs = nullptr;
     const QByteArray name = printer.toUtf8();
-    const int count = cupsGetJobs2(CUPS_HTTP_DEFAULT, &jobs, name.constData(), 1, CUPS_WHICHJOBS_ACTIVE);
+    const int count =
+        cupsGetJobs2(CUPS_HTTP_DEFAULT, &jobs, name.constData(), 1, CUPS_WHICHJOBS_ACTIVE);
     if (count < 0)
         return Status::failure(QStringLiteral("CUPS cannot be asked for the jobs on \"%1\": %2")
                                    .arg(printer, QString::fromUtf8(cupsLastErrorString())));
@@ -445,21 +463,22 @@ Result<int> CupsPrintQueues::unfinishedJobs(const QString& printer)
     return count;
 }
 
-std::shared_ptr<Dispatch> CreateWordApplication(ProcessRunner& processes, Spooler& spooler, PrintQueues& queues,
-                                                LibreOfficeOptions options)
+std::shared_ptr<Dispatch> CreateWordApplication(ProcessRunner& processes, Spooler& spooler,
+                                                PrintQueues& queues, LibreOfficeOptions options)
 {
     auto session = std::make_shared<WordSession>(processes, spooler, queues, std::move(options));
     return std::make_shared<WordApplicationObject>(std::move(session));
 }
 
-void RegisterWordApplication(AutomationRegistry& registry, ProcessRunner& processes, Spooler& spooler,
-                             LibreOfficeOptions options)
+void RegisterWordApplication(AutomationRegistry& registry, ProcessRunner& processes,
+                             Spooler& spooler, LibreOfficeOptions options)
 {
     auto queues = std::make_shared<CupsPrintQueues>();
-    registry.registerServer(WordProgId, [&processes, &spooler, options, queues]() -> Result<std::shared_ptr<Dispatch>> {
-        LibreOfficeRunner probe(processes, options);
-        if (const Status ready = probe.prepare(); !ready.ok())
-            return ready;
-        return CreateWordApplication(processes, spooler, *queues, options);
-    });
+    registry.registerServer(
+        WordProgId, [&processes, &spooler, options, queues]() -> Result<std::shared_ptr<Dispatch>> {
+            LibreOfficeRunner probe(processes, options);
+            if (const Status ready = probe.prepare(); !ready.ok())
+                return ready;
+            return CreateWordApplication(processes, spooler, *queues, options);
+        });
 }

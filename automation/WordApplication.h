@@ -17,19 +17,19 @@ inline constexpr DispId Visible = 23;                  // Application, property
 inline constexpr DispId ActivePrinter = 66;            // Application, property
 inline constexpr DispId Documents = 6;                 // Application, property get
 inline constexpr DispId BackgroundPrintingStatus = 86; // Application, property get
-inline constexpr DispId Quit = 1105;                   // Application, method (SaveChanges, OriginalFormat,
-                                                       // RouteDocument)
-inline constexpr DispId Open = 15;                     // Documents, method (twelve arguments, below)
-inline constexpr DispId PrintOut = 444;                // Document, method (eighteen arguments, below)
+inline constexpr DispId Quit = 1105;    // Application, method (SaveChanges, OriginalFormat,
+                                        // RouteDocument)
+inline constexpr DispId Open = 15;      // Documents, method (twelve arguments, below)
+inline constexpr DispId PrintOut = 444; // Document, method (eighteen arguments, below)
 } // namespace WordMember
 
 // The open formats of Documents.Open that the server reads.
 namespace WordOpenFormat {
-inline constexpr qint32 Auto = 0;     // by the file's content
+inline constexpr qint32 Auto = 0; // by the file's content
 inline constexpr qint32 Rtf = 3;
-inline constexpr qint32 Text = 4;     // plain text, read as UTF-8
-inline constexpr qint32 WebPage = 7;  // HTML
-inline constexpr qint32 Xml = 8;      // a word processor document in one XML file
+inline constexpr qint32 Text = 4;    // plain text, read as UTF-8
+inline constexpr qint32 WebPage = 7; // HTML
+inline constexpr qint32 Xml = 8;     // a word processor document in one XML file
 } // namespace WordOpenFormat
 
 // The print queues as the word processor server needs them: whether a printer
@@ -72,11 +72,12 @@ public:
 //
 // Only what the converters pass is accepted: passwords, print ranges, more than one
 // copy or saving at Quit are refused with E_NOTIMPL rather than ignored.
-std::shared_ptr<Dispatch> CreateWordApplication(ProcessRunner& processes, Spooler& spooler, PrintQueues& queues,
+std::shared_ptr<Dispatch> CreateWordApplication(ProcessRunner& processes, Spooler& spooler,
+                                                PrintQueues& queues,
                                                 LibreOfficeOptions options = {});
 
 // Registers the server as "Word.Application", over CUPS. Creating it fails when
 // LibreOffice cannot be started. processes and spooler must outlive the registry's
 // use.
-void RegisterWordApplication(AutomationRegistry& registry, ProcessRunner& processes, Spooler& spooler,
-                             LibreOfficeOptions options = {});
+void RegisterWordApplication(AutomationRegistry& registry, ProcessRunner& processes,
+                             Spooler& spooler, LibreOfficeOptions options = {});

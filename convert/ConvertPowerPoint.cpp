@@ -35,8 +35,9 @@ void restorePrinter(ConverterServices& services, const SavedPrinter& saved)
 {
     const Status restored = services.spooler.setDefaultPrinter(saved);
     if (!restored.ok())
-        services.prompter.showMessage(QStringLiteral("The default printer could not be set back to \"%1\": %2")
-                                          .arg(saved.value_or(QStringLiteral("none")), restored.message()));
+        services.prompter.showMessage(
+            QStringLiteral("The default printer could not be set back to \"%1\": %2")
+                .arg(saved.value_or(QStringLiteral("none")), restored.message()));
 }
 
 } // namespace
@@ -61,8 +62,8 @@ ConverterResult ConvertPowerPoint(const ConversionTarget& target, const QString&
     Result<std::shared_ptr<Dispatch>> created = services.automation.createObject(PowerPointProgId);
     if (!created.ok()) {
         prompter.showMessage(QStringLiteral("创建PowerPoint服务失败!"));
-        result.failure =
-            QStringLiteral("the presentation server could not be started: %1").arg(created.status().message());
+        result.failure = QStringLiteral("the presentation server could not be started: %1")
+                             .arg(created.status().message());
         return result;
     }
     std::shared_ptr<Dispatch> application = std::move(created).value();
@@ -97,13 +98,17 @@ ConverterResult ConvertPowerPoint(const ConversionTarget& target, const QString&
 
     bool printed = false;
     QString why;
-    if (const Status selected = services.spooler.setDefaultPrinter(PostScriptPrinterName); !selected.ok()) {
-        fail(QStringLiteral("The printer \"%1\" could not be made the default printer, so %2 was not printed: %3")
+    if (const Status selected = services.spooler.setDefaultPrinter(PostScriptPrinterName);
+        !selected.ok()) {
+        fail(QStringLiteral("The printer \"%1\" could not be made the default printer, so %2 was "
+                            "not printed: %3")
                  .arg(PostScriptPrinterName, sourcePath, selected.message()));
-    } else if (presentations = objectFrom(
-                   application->Invoke(PowerPointMember::Presentations, DispatchKind::PropertyGet, {}), why);
+    } else if (presentations = objectFrom(application->Invoke(PowerPointMember::Presentations,
+                                                              DispatchKind::PropertyGet, {}),
+                                          why);
                !presentations) {
-        fail(QStringLiteral("The presentation server gave no list of presentations, so %1 was not converted: %2")
+        fail(QStringLiteral("The presentation server gave no list of presentations, so %1 was not "
+                            "converted: %2")
                  .arg(sourcePath, why));
     } else if (Status ready = PrepareWorkFolder(services.workFolder); !ready.ok()) {
         fail(ready.message());
@@ -111,21 +116,26 @@ ConverterResult ConvertPowerPoint(const ConversionTarget& target, const QString&
         // The previous document's PostScript must not become this file's PDF.
         fail(QStringLiteral("The previous print could not be removed, so %1 was not printed: %2")
                  .arg(sourcePath, cleared.message()));
-    } else if (const Result<Variant> opened = presentations->Invoke(
-                   PowerPointMember::Open, DispatchKind::Method,
-                   {Variant::fromString(sourcePath), Variant::fromI4(True), Variant::fromI4(True), Variant::fromI4(True)});
+    } else if (const Result<Variant> opened =
+                   presentations->Invoke(PowerPointMember::Open, DispatchKind::Method,
+                                         {Variant::fromString(sourcePath), Variant::fromI4(True),
+                                          Variant::fromI4(True), Variant::fromI4(True)});
                !opened.ok()) {
-        fail(QStringLiteral("The presentation server could not open %1: %2").arg(sourcePath, opened.status().message()));
-    } else if (presentation = objectFrom(
-                   application->Invoke(PowerPointMember::ActivePresentation, DispatchKind::PropertyGet, {}), why);
+        fail(QStringLiteral("The presentation server could not open %1: %2")
+                 .arg(sourcePath, opened.status().message()));
+    } else if (presentation = objectFrom(application->Invoke(PowerPointMember::ActivePresentation,
+                                                             DispatchKind::PropertyGet, {}),
+                                         why);
                !presentation) {
-        fail(QStringLiteral("The presentation server gave no open presentation for %1: %2").arg(sourcePath, why));
+        fail(QStringLiteral("The presentation server gave no open presentation for %1: %2")
+                 .arg(sourcePath, why));
     } else {
         const std::optional<PrintJobState> baseline = jobs.newestJob(PostScriptPrinterName);
-        const Result<Variant> printOut = presentation->Invoke(
-            PowerPointMember::PrintOut, DispatchKind::Method,
-            {Variant::fromI4(-1), Variant::fromI4(-1), Variant::fromString(PostScriptSpoolFile(services.workFolder)),
-             Variant::fromI4(1), Variant::fromI4(True)});
+        const Result<Variant> printOut =
+            presentation->Invoke(PowerPointMember::PrintOut, DispatchKind::Method,
+                                 {Variant::fromI4(-1), Variant::fromI4(-1),
+                                  Variant::fromString(PostScriptSpoolFile(services.workFolder)),
+                                  Variant::fromI4(1), Variant::fromI4(True)});
         if (!printOut.ok()) {
             fail(QStringLiteral("The presentation server could not print %1: %2")
                      .arg(sourcePath, printOut.status().message()));
@@ -133,7 +143,8 @@ ConverterResult ConvertPowerPoint(const ConversionTarget& target, const QString&
             for (int i = 0; i < PrintWaits; ++i)
                 services.pacing.wait(PrintWaitStep);
             // The fixed wait says nothing about the job: wait for its record too.
-            const Status finished = WaitForPrintedJob(services.workFolder, CurrentUserName(), baseline, jobs);
+            const Status finished =
+                WaitForPrintedJob(services.workFolder, CurrentUserName(), baseline, jobs);
             printed = finished.ok();
             if (!printed)
                 result.failure = finished.message();
@@ -142,7 +153,8 @@ ConverterResult ConvertPowerPoint(const ConversionTarget& target, const QString&
 
     if (printed) {
         PdfStepServices step = services.pdfStep();
-        result = ConvertPostScriptToPdf(sourcePath, target.destinationFolder, target.settings, saved.value(), step);
+        result = ConvertPostScriptToPdf(sourcePath, target.destinationFolder, target.settings,
+                                        saved.value(), step);
     } else {
         restorePrinter(services, saved.value());
     }

@@ -84,7 +84,8 @@ std::shared_ptr<Dispatch> objectFrom(Result<Variant> result, QString& failure)
     }
     std::shared_ptr<Dispatch> object = result.value().toDispatch();
     if (!object)
-        failure = QStringLiteral("the word processor gave %1 where an object was expected").arg(result.value().describe());
+        failure = QStringLiteral("the word processor gave %1 where an object was expected")
+                      .arg(result.value().describe());
     return object;
 }
 
@@ -92,8 +93,9 @@ void restorePrinter(ConverterServices& services, const SavedPrinter& saved)
 {
     const Status restored = services.spooler.setDefaultPrinter(saved);
     if (!restored.ok())
-        services.prompter.showMessage(QStringLiteral("The default printer could not be set back to \"%1\": %2")
-                                          .arg(saved.value_or(QStringLiteral("none")), restored.message()));
+        services.prompter.showMessage(
+            QStringLiteral("The default printer could not be set back to \"%1\": %2")
+                .arg(saved.value_or(QStringLiteral("none")), restored.message()));
 }
 
 QString seconds(std::chrono::milliseconds duration)
@@ -106,7 +108,8 @@ QString seconds(std::chrono::milliseconds duration)
 std::optional<qint32> WordOpenFormatFor(const QString& sourcePath)
 {
     static const std::pair<const char*, qint32> table[] = {
-        {"doc", 0}, {"docx", 0}, {"dot", 0}, {"htm", 7}, {"tml", 7}, {"html", 7}, {"xml", 8}, {"txt", 4}, {"rtf", 3},
+        {"doc", 0},  {"docx", 0}, {"dot", 0}, {"htm", 7}, {"tml", 7},
+        {"html", 7}, {"xml", 8},  {"txt", 4}, {"rtf", 3},
     };
     const QString extension = SourceExtension(sourcePath);
     for (const auto& [name, format] : table)
@@ -115,14 +118,15 @@ std::optional<qint32> WordOpenFormatFor(const QString& sourcePath)
     return std::nullopt;
 }
 
-ConverterResult ConvertWord(const ConversionTarget& target, const QString& sourcePath, ConverterServices& services)
+ConverterResult ConvertWord(const ConversionTarget& target, const QString& sourcePath,
+                            ConverterServices& services)
 {
     CupsPrintJobWatch jobs;
     return ConvertWord(target, sourcePath, services, jobs);
 }
 
-ConverterResult ConvertWord(const ConversionTarget& target, const QString& sourcePath, ConverterServices& services,
-                            PrintJobWatch& jobs)
+ConverterResult ConvertWord(const ConversionTarget& target, const QString& sourcePath,
+                            ConverterServices& services, PrintJobWatch& jobs)
 {
     ConverterResult result;
     result.outputPath = OutputPath(QDir(target.destinationFolder).absolutePath(), sourcePath);
@@ -132,7 +136,8 @@ ConverterResult ConvertWord(const ConversionTarget& target, const QString& sourc
 
     const std::optional<qint32> format = WordOpenFormatFor(sourcePath);
     if (!format) {
-        prompter.showMessage(QStringLiteral("Not Suppot File %1,Convert next file?").arg(sourcePath));
+        prompter.showMessage(
+            QStringLiteral("Not Suppot File %1,Convert next file?").arg(sourcePath));
         result.failure = QStringLiteral("the word processor does not take files of this kind");
         return result;
     }
@@ -143,7 +148,8 @@ ConverterResult ConvertWord(const ConversionTarget& target, const QString& sourc
     Result<std::shared_ptr<Dispatch>> created = services.automation.createObject(WordProgId);
     if (!created.ok()) {
         prompter.showMessage(QStringLiteral("Couldn't get Word object."));
-        result.failure = QStringLiteral("the word processor could not be started: %1").arg(created.status().message());
+        result.failure = QStringLiteral("the word processor could not be started: %1")
+                             .arg(created.status().message());
         return result;
     }
     std::shared_ptr<Dispatch> application = std::move(created).value();
@@ -177,14 +183,17 @@ ConverterResult ConvertWord(const ConversionTarget& target, const QString& sourc
 
     bool printed = false;
     QString why;
-    const Result<Variant> chosen = application->Invoke(WordMember::ActivePrinter, DispatchKind::PropertyPut,
-                                                       {Variant::fromString(PostScriptPrinterName)});
+    const Result<Variant> chosen =
+        application->Invoke(WordMember::ActivePrinter, DispatchKind::PropertyPut,
+                            {Variant::fromString(PostScriptPrinterName)});
     if (!chosen.ok()) {
         fail(QStringLiteral("The printer \"%1\" could not be chosen, so %2 was not printed: %3")
                  .arg(PostScriptPrinterName, sourcePath, chosen.status().message()));
-    } else if (documents = objectFrom(application->Invoke(WordMember::Documents, DispatchKind::PropertyGet, {}), why);
+    } else if (documents = objectFrom(
+                   application->Invoke(WordMember::Documents, DispatchKind::PropertyGet, {}), why);
                !documents) {
-        fail(QStringLiteral("The word processor gave no list of documents, so %1 was not converted: %2")
+        fail(QStringLiteral(
+                 "The word processor gave no list of documents, so %1 was not converted: %2")
                  .arg(sourcePath, why));
     } else if (Status ready = PrepareWorkFolder(services.workFolder); !ready.ok()) {
         fail(ready.message());
@@ -192,31 +201,37 @@ ConverterResult ConvertWord(const ConversionTarget& target, const QString& sourc
         // The previous document's PostScript must not become this file's PDF.
         fail(QStringLiteral("The previous print could not be removed, so %1 was not printed: %2")
                  .arg(sourcePath, cleared.message()));
-    } else if (document = objectFrom(documents->Invoke(WordMember::Open, DispatchKind::Method, arguments.open()), why);
+    } else if (document = objectFrom(
+                   documents->Invoke(WordMember::Open, DispatchKind::Method, arguments.open()),
+                   why);
                !document) {
         fail(QStringLiteral("The word processor could not open %1: %2").arg(sourcePath, why));
     } else {
         const std::optional<PrintJobState> baseline = jobs.newestJob(PostScriptPrinterName);
-        const Result<Variant> printOut = document->Invoke(WordMember::PrintOut, DispatchKind::Method, arguments.printOut());
+        const Result<Variant> printOut =
+            document->Invoke(WordMember::PrintOut, DispatchKind::Method, arguments.printOut());
         if (!printOut.ok()) {
-            fail(QStringLiteral("The word processor could not print %1: %2").arg(sourcePath, printOut.status().message()));
+            fail(QStringLiteral("The word processor could not print %1: %2")
+                     .arg(sourcePath, printOut.status().message()));
         } else {
             // The design's wait: read the count, and while it is above 0, read it
             // again and sleep a second. It is bounded here, and a pacing that does
             // not sleep still leaves CUPS a moment between two questions.
             const auto start = jobs.now();
             auto lastPoll = start;
-            Result<Variant> status =
-                application->Invoke(WordMember::BackgroundPrintingStatus, DispatchKind::PropertyGet, {});
+            Result<Variant> status = application->Invoke(WordMember::BackgroundPrintingStatus,
+                                                         DispatchKind::PropertyGet, {});
             bool timedOut = false;
             while (status.ok() && status.value().toI4() > 0) {
                 if (jobs.now() - start >= BackgroundPrintingLimit) {
                     timedOut = true;
                     break;
                 }
-                status = application->Invoke(WordMember::BackgroundPrintingStatus, DispatchKind::PropertyGet, {});
+                status = application->Invoke(WordMember::BackgroundPrintingStatus,
+                                             DispatchKind::PropertyGet, {});
                 services.pacing.wait(BackgroundPoll);
-                const auto since = std::chrono::duration_cast<std::chrono::milliseconds>(jobs.now() - lastPoll);
+                const auto since =
+                    std::chrono::duration_cast<std::chrono::milliseconds>(jobs.now() - lastPoll);
                 if (since < BackgroundPrintingMinimumPoll)
                     jobs.sleep(BackgroundPrintingMinimumPoll - since);
                 lastPoll = jobs.now();
@@ -225,10 +240,12 @@ ConverterResult ConvertWord(const ConversionTarget& target, const QString& sourc
                 fail(QStringLiteral("The word processor could not tell whether %1 has printed: %2")
                          .arg(sourcePath, status.status().message()));
             } else if (timedOut) {
-                result.failure = QStringLiteral("the printer \"%1\" did not finish %2 within %3 seconds")
-                                     .arg(PostScriptPrinterName, sourcePath, seconds(BackgroundPrintingLimit));
+                result.failure =
+                    QStringLiteral("the printer \"%1\" did not finish %2 within %3 seconds")
+                        .arg(PostScriptPrinterName, sourcePath, seconds(BackgroundPrintingLimit));
             } else {
-                const Status finished = WaitForPrintedJob(services.workFolder, CurrentUserName(), baseline, jobs);
+                const Status finished =
+                    WaitForPrintedJob(services.workFolder, CurrentUserName(), baseline, jobs);
                 printed = finished.ok();
                 if (!printed)
                     result.failure = finished.message();
@@ -238,7 +255,8 @@ ConverterResult ConvertWord(const ConversionTarget& target, const QString& sourc
 
     if (printed) {
         PdfStepServices step = services.pdfStep();
-        result = ConvertPostScriptToPdf(sourcePath, target.destinationFolder, target.settings, saved.value(), step);
+        result = ConvertPostScriptToPdf(sourcePath, target.destinationFolder, target.settings,
+                                        saved.value(), step);
     } else {
         restorePrinter(services, saved.value());
     }

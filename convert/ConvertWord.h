@@ -19,11 +19,12 @@ std::optional<qint32> WordOpenFormatFor(const QString& sourcePath);
 // nothing is started. Every failure of the server is shown and ends the file; the
 // default printer is what it was before, whatever happened, and a server that ran
 // has been told to quit and released.
-ConverterResult ConvertWord(const ConversionTarget& target, const QString& sourcePath, ConverterServices& services);
+ConverterResult ConvertWord(const ConversionTarget& target, const QString& sourcePath,
+                            ConverterServices& services);
 
 // The same with the given job watch in place of CUPS and the real clock.
-ConverterResult ConvertWord(const ConversionTarget& target, const QString& sourcePath, ConverterServices& services,
-                            PrintJobWatch& jobs);
+ConverterResult ConvertWord(const ConversionTarget& target, const QString& sourcePath,
+                            ConverterServices& services, PrintJobWatch& jobs);
 
 // The longest the word processor's background printing is waited for, and the
 // shortest time between two of its polls when the pacing does not wait (the

@@ -22,12 +22,16 @@ using namespace std::chrono_literals;
 
 using EventLog = QStringList;
 
-QString describeCall(const QString& object, DispId member, DispatchKind kind, const QList<Variant>& arguments)
+QString describeCall(const QString& object, DispId member, DispatchKind kind,
+                     const QList<Variant>& arguments)
 {
     QStringList args;
     for (const Variant& a : arguments)
         args.append(a.describe());
-    return QStringLiteral("%1 %2 %3 (%4)").arg(object, describeDispatchKind(kind)).arg(member).arg(args.join(QStringLiteral(", ")));
+    return QStringLiteral("%1 %2 %3 (%4)")
+        .arg(object, describeDispatchKind(kind))
+        .arg(member)
+        .arg(args.join(QStringLiteral(", ")));
 }
 
 // A recording server: every object logs its calls and its release. `children`
@@ -40,15 +44,18 @@ struct RecordingServer
         Object(RecordingServer& server_, QString name_) : server(server_), name(std::move(name_)) {}
         ~Object() override { server.log.append(QStringLiteral("release ") + name); }
 
-        Result<Variant> Invoke(DispId member, DispatchKind kind, const QList<Variant>& arguments) override
+        Result<Variant> Invoke(DispId member, DispatchKind kind,
+                               const QList<Variant>& arguments) override
         {
             server.log.append(describeCall(name, member, kind, arguments));
             if (server.failing.contains(member))
-                return Status::failure(QStringLiteral("member %1 failed").arg(member), statusCode(DISP_E_EXCEPTION));
+                return Status::failure(QStringLiteral("member %1 failed").arg(member),
+                                       statusCode(DISP_E_EXCEPTION));
             Variant answer;
             if (const auto handler = server.onCall.find(member); handler != server.onCall.end())
                 answer = handler->second();
-            if (const auto child = server.children.find({name, member}); child != server.children.end())
+            if (const auto child = server.children.find({name, member});
+                child != server.children.end())
                 return Variant::fromDispatch(std::make_shared<Object>(server, child->second));
             return answer;
         }
@@ -65,7 +72,8 @@ struct RecordingServer
             log.append(QStringLiteral("create ") + progId);
             if (startFails)
                 return Status::failure(QStringLiteral("no server"));
-            return std::shared_ptr<Dispatch>(std::make_shared<Object>(*this, QStringLiteral("Application")));
+            return std::shared_ptr<Dispatch>(
+                std::make_shared<Object>(*this, QStringLiteral("Application")));
         });
     }
 
@@ -79,7 +87,10 @@ struct RecordingServer
 
 struct LoggingRegistry final : AutomationRegistry
 {
-    Status CoInitialize() override { return initFails ? Status::failure(QStringLiteral("no")) : Status(); }
+    Status CoInitialize() override
+    {
+        return initFails ? Status::failure(QStringLiteral("no")) : Status();
+    }
     bool initFails = false;
 };
 
@@ -104,7 +115,10 @@ struct LoggingSpooler final : Spooler
 struct LoggingPacing final : Pacing
 {
     explicit LoggingPacing(EventLog& log_) : log(log_) {}
-    void wait(std::chrono::milliseconds duration) override { log.append(QStringLiteral("wait %1 ms").arg(duration.count())); }
+    void wait(std::chrono::milliseconds duration) override
+    {
+        log.append(QStringLiteral("wait %1 ms").arg(duration.count()));
+    }
     EventLog& log;
 };
 
@@ -113,7 +127,10 @@ struct LoggingPacing final : Pacing
 struct FakeJobWatch final : PrintJobWatch
 {
     std::optional<PrintJobState> newestJob(const QString&) override { return newest; }
-    std::chrono::steady_clock::time_point now() override { return std::chrono::steady_clock::time_point(elapsed); }
+    std::chrono::steady_clock::time_point now() override
+    {
+        return std::chrono::steady_clock::time_point(elapsed);
+    }
     void sleep(std::chrono::milliseconds duration) override
     {
         elapsed += duration;
@@ -143,7 +160,8 @@ protected:
         runner.on(QStringLiteral("gs"), [this](const ProcessRequest& r) {
             if (r.arguments.contains(QStringLiteral("-dNODISPLAY")))
                 return exitedWith(0, "no");
-            log.append(QStringLiteral("ghostscript on ") + QString::fromLatin1(readFile(PostScriptSpoolFile(work))));
+            log.append(QStringLiteral("ghostscript on ") +
+                       QString::fromLatin1(readFile(PostScriptSpoolFile(work))));
             for (const QString& a : r.arguments)
                 if (a.startsWith(QStringLiteral("-sOutputFile=")))
                     writeFile(a.mid(13), "%PDF-1.4 from gs");
@@ -166,12 +184,14 @@ protected:
         QDir().mkpath(work);
         QFile::setPermissions(work, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         writeFile(PostScriptSpoolFile(work), "%!PS someone else's document");
-        writeFile(PostScriptJobRecord(work), QStringLiteral("job-id=3\nuser=%1\ntitle=x\n").arg(CurrentUserName()).toUtf8());
+        writeFile(PostScriptJobRecord(work),
+                  QStringLiteral("job-id=3\nuser=%1\ntitle=x\n").arg(CurrentUserName()).toUtf8());
     }
 
     ConverterServices services()
     {
-        return ConverterServices{runner, spooler, prompter, pacing, registry, work, QStringLiteral("/nonexistent")};
+        return ConverterServices{
+            runner, spooler, prompter, pacing, registry, work, QStringLiteral("/nonexistent")};
     }
 
     QStringList shownTexts() const
@@ -201,8 +221,9 @@ class ConvertWordTest : public OfficeConverterTest
 protected:
     ConvertWordTest()
     {
-        server.children = {{{QStringLiteral("Application"), WordMember::Documents}, QStringLiteral("Documents")},
-                           {{QStringLiteral("Documents"), WordMember::Open}, QStringLiteral("Document")}};
+        server.children = {
+            {{QStringLiteral("Application"), WordMember::Documents}, QStringLiteral("Documents")},
+            {{QStringLiteral("Documents"), WordMember::Open}, QStringLiteral("Document")}};
         server.onCall[WordMember::PrintOut] = [this] {
             jobs.newest = {8, false, false};
             printsLeft = 2;
@@ -229,26 +250,31 @@ protected:
 
 QString wordOpenCall(const QString& path, int format)
 {
-    return QStringLiteral("Documents method 15 (VT_BYREF VT_BSTR \"%1\", VT_BYREF VT_I2 0, VT_BYREF VT_I2 -1, "
-                          "VT_BYREF VT_I2 0, VT_BYREF VT_ERROR 0x80020004, VT_BYREF VT_ERROR 0x80020004, "
-                          "VT_BYREF VT_I2 0, VT_BYREF VT_ERROR 0x80020004, VT_BYREF VT_ERROR 0x80020004, "
-                          "VT_BYREF VT_I4 %2, VT_BYREF VT_ERROR 0x80020004, VT_BYREF VT_I2 -1)")
+    return QStringLiteral(
+               "Documents method 15 (VT_BYREF VT_BSTR \"%1\", VT_BYREF VT_I2 0, VT_BYREF VT_I2 -1, "
+               "VT_BYREF VT_I2 0, VT_BYREF VT_ERROR 0x80020004, VT_BYREF VT_ERROR 0x80020004, "
+               "VT_BYREF VT_I2 0, VT_BYREF VT_ERROR 0x80020004, VT_BYREF VT_ERROR 0x80020004, "
+               "VT_BYREF VT_I4 %2, VT_BYREF VT_ERROR 0x80020004, VT_BYREF VT_I2 -1)")
         .arg(path)
         .arg(format);
 }
 
 QString wordPrintOutCall(const QString& spoolFile)
 {
-    return QStringLiteral("Document method 444 (VT_BYREF VT_I2 0, VT_BYREF VT_ERROR 0x80020004, VT_BYREF VT_I4 0, "
-                          "VT_BYREF VT_BSTR \"%1\", VT_BYREF VT_ERROR 0x80020004, VT_BYREF VT_ERROR 0x80020004, "
-                          "VT_BYREF VT_I4 0, VT_BYREF VT_I4 1, VT_BYREF VT_ERROR 0x80020004, VT_BYREF VT_I4 0, "
-                          "VT_BYREF VT_I2 -1, VT_BYREF VT_I2 -1, VT_BYREF VT_ERROR 0x80020004, VT_BYREF VT_I2 0, "
+    return QStringLiteral("Document method 444 (VT_BYREF VT_I2 0, VT_BYREF VT_ERROR 0x80020004, "
+                          "VT_BYREF VT_I4 0, "
+                          "VT_BYREF VT_BSTR \"%1\", VT_BYREF VT_ERROR 0x80020004, VT_BYREF "
+                          "VT_ERROR 0x80020004, "
+                          "VT_BYREF VT_I4 0, VT_BYREF VT_I4 1, VT_BYREF VT_ERROR 0x80020004, "
+                          "VT_BYREF VT_I4 0, "
+                          "VT_BYREF VT_I2 -1, VT_BYREF VT_I2 -1, VT_BYREF VT_ERROR 0x80020004, "
+                          "VT_BYREF VT_I2 0, "
                           "VT_BYREF VT_I4 0, VT_BYREF VT_I4 0, VT_BYREF VT_I4 0, VT_BYREF VT_I4 0)")
         .arg(spoolFile);
 }
 
-const QString WordQuitCall =
-    QStringLiteral("Application method 1105 (VT_BYREF VT_I2 0, VT_BYREF VT_I2 0, VT_BYREF VT_I2 0)");
+const QString WordQuitCall = QStringLiteral(
+    "Application method 1105 (VT_BYREF VT_I2 0, VT_BYREF VT_I2 0, VT_BYREF VT_I2 0)");
 
 TEST_F(ConvertWordTest, CallsTheServerInTheDesignedOrderAndWaitsForBackgroundPrinting)
 {
@@ -300,13 +326,15 @@ TEST_F(ConvertWordTest, BackgroundPrintingThatNeverEndsIsGivenUp)
     server.onCall[WordMember::BackgroundPrintingStatus] = [] { return Variant::fromI4(1); };
     const ConverterResult result = convert(QStringLiteral("/data/stuck.doc"));
     EXPECT_FALSE(result.written);
-    EXPECT_TRUE(result.failure.contains(QStringLiteral("did not finish"))) << result.failure.toStdString();
+    EXPECT_TRUE(result.failure.contains(QStringLiteral("did not finish")))
+        << result.failure.toStdString();
     EXPECT_GE(jobs.elapsed, BackgroundPrintingLimit);
     EXPECT_FALSE(logText().contains(QStringLiteral("ghostscript")));
-    EXPECT_EQ(log.mid(log.size() - 5), (QStringList{QStringLiteral("set default printer Office"), WordQuitCall,
-                                                    QStringLiteral("release Application"),
-                                                    QStringLiteral("release Documents"),
-                                                    QStringLiteral("release Document")}));
+    EXPECT_EQ(
+        log.mid(log.size() - 5),
+        (QStringList{QStringLiteral("set default printer Office"), WordQuitCall,
+                     QStringLiteral("release Application"), QStringLiteral("release Documents"),
+                     QStringLiteral("release Document")}));
 }
 
 TEST_F(ConvertWordTest, ExtensionChoosesTheOpenFormat)
@@ -315,8 +343,9 @@ TEST_F(ConvertWordTest, ExtensionChoosesTheOpenFormat)
     {
         const char* path;
         int format;
-    } rows[] = {{"/d/a.doc", 0},  {"/d/a.docx", 0}, {"/d/a.dot", 0},  {"/d/a.htm", 7}, {"/d/a.tml", 7},
-                {"/d/a.html", 7}, {"/d/a.xml", 8},  {"/d/a.txt", 4},  {"/d/a.rtf", 3}, {"/d.x/a.b.txt", 4}};
+    } rows[] = {{"/d/a.doc", 0}, {"/d/a.docx", 0},   {"/d/a.dot", 0}, {"/d/a.htm", 7},
+                {"/d/a.tml", 7}, {"/d/a.html", 7},   {"/d/a.xml", 8}, {"/d/a.txt", 4},
+                {"/d/a.rtf", 3}, {"/d.x/a.b.txt", 4}};
     for (const auto& row : rows) {
         SCOPED_TRACE(row.path);
         log.clear();
@@ -330,7 +359,8 @@ TEST_F(ConvertWordTest, ExtensionChoosesTheOpenFormat)
 
 TEST_F(ConvertWordTest, UnsupportedFilesStartNothing)
 {
-    for (const char* path : {"/d/report.DOC", "/d/no dot here", "/d.folder/README", "/d/book.XLS", "/d/a.pdf", "/d/a."}) {
+    for (const char* path : {"/d/report.DOC", "/d/no dot here", "/d.folder/README", "/d/book.XLS",
+                             "/d/a.pdf", "/d/a."}) {
         SCOPED_TRACE(path);
         log.clear();
         prompter.shown.clear();
@@ -341,7 +371,8 @@ TEST_F(ConvertWordTest, UnsupportedFilesStartNothing)
         EXPECT_FALSE(result.failure.isEmpty());
         EXPECT_TRUE(log.isEmpty()) << logText().toStdString();
         ASSERT_EQ(prompter.shown.size(), 1);
-        EXPECT_EQ(prompter.shown.first().text, QStringLiteral("Not Suppot File %1,Convert next file?").arg(source));
+        EXPECT_EQ(prompter.shown.first().text,
+                  QStringLiteral("Not Suppot File %1,Convert next file?").arg(source));
         EXPECT_EQ(prompter.shown.first().buttons, MessageButtons::Ok);
         EXPECT_EQ(prompter.shown.first().icon, MessageIcon::Standard);
     }
@@ -351,7 +382,8 @@ TEST_F(ConvertWordTest, UnsupportedFileComesBeforeTheCoInitializeMessage)
 {
     registry.initFails = true;
     convert(QStringLiteral("/d/report.DOC"));
-    EXPECT_EQ(shownTexts(), QStringList{QStringLiteral("Not Suppot File /d/report.DOC,Convert next file?")});
+    EXPECT_EQ(shownTexts(),
+              QStringList{QStringLiteral("Not Suppot File /d/report.DOC,Convert next file?")});
     prompter.shown.clear();
     EXPECT_TRUE(convert(QStringLiteral("/d/report.doc")).written);
     EXPECT_EQ(shownTexts(), QStringList{QStringLiteral("Failed to call Coinitialize()")});
@@ -380,7 +412,8 @@ TEST_F(ConvertWordTest, FailingCallEndsTheFileCleanly)
         {"ActivePrinter refused", WordMember::ActivePrinter, "could not be chosen", 1},
         {"no Documents", WordMember::Documents, "no list of documents", 1},
         {"Open fails", WordMember::Open, "could not open /d/broken.docx: member 15 failed", 2},
-        {"PrintOut refused", WordMember::PrintOut, "could not print /d/broken.docx: member 444 failed", 3},
+        {"PrintOut refused", WordMember::PrintOut,
+         "could not print /d/broken.docx: member 444 failed", 3},
         {"status unreadable", WordMember::BackgroundPrintingStatus, "could not tell whether", 3},
     };
     for (const auto& row : rows) {
@@ -392,7 +425,8 @@ TEST_F(ConvertWordTest, FailingCallEndsTheFileCleanly)
 
         const ConverterResult result = convert(QStringLiteral("/d/broken.docx"));
         EXPECT_FALSE(result.written);
-        EXPECT_TRUE(result.failure.contains(QString::fromUtf8(row.shown))) << result.failure.toStdString();
+        EXPECT_TRUE(result.failure.contains(QString::fromUtf8(row.shown)))
+            << result.failure.toStdString();
         ASSERT_EQ(prompter.shown.size(), 1);
         EXPECT_EQ(prompter.shown.first().text, result.failure);
         EXPECT_FALSE(QFile::exists(result.outputPath));
@@ -413,7 +447,8 @@ TEST_F(ConvertWordTest, PrintThatNeverReachesThePrinterGivesNoPdf)
     leaveOldPrint();
     const ConverterResult result = convert(QStringLiteral("/d/a.docx"));
     EXPECT_FALSE(result.written);
-    EXPECT_TRUE(result.failure.contains(QStringLiteral("no print job reached"))) << result.failure.toStdString();
+    EXPECT_TRUE(result.failure.contains(QStringLiteral("no print job reached")))
+        << result.failure.toStdString();
     EXPECT_FALSE(QFile::exists(result.outputPath));
     EXPECT_FALSE(logText().contains(QStringLiteral("ghostscript")));
     EXPECT_TRUE(log.contains(WordQuitCall));
@@ -425,9 +460,10 @@ class ConvertPowerPointTest : public OfficeConverterTest
 protected:
     ConvertPowerPointTest()
     {
-        server.children = {
-            {{QStringLiteral("Application"), PowerPointMember::Presentations}, QStringLiteral("Presentations")},
-            {{QStringLiteral("Application"), PowerPointMember::ActivePresentation}, QStringLiteral("Presentation")}};
+        server.children = {{{QStringLiteral("Application"), PowerPointMember::Presentations},
+                            QStringLiteral("Presentations")},
+                           {{QStringLiteral("Application"), PowerPointMember::ActivePresentation},
+                            QStringLiteral("Presentation")}};
         // The job is in CUPS at once and done a second later.
         server.onCall[PowerPointMember::PrintOut] = [this] {
             jobs.newest = {8, false, false};
@@ -458,9 +494,12 @@ TEST_F(ConvertPowerPointTest, CallsTheServerInTheDesignedOrder)
         QStringLiteral("get default printer"),
         QStringLiteral("set default printer Pellucor"),
         QStringLiteral("Application property get 2001 ()"),
-        QStringLiteral("Presentations method 2004 (VT_BSTR \"/data/Pitch deck.pptx\", VT_I4 -1, VT_I4 -1, VT_I4 -1)"),
+        QStringLiteral("Presentations method 2004 (VT_BSTR \"/data/Pitch deck.pptx\", VT_I4 -1, "
+                       "VT_I4 -1, VT_I4 -1)"),
         QStringLiteral("Application property get 2005 ()"),
-        QStringLiteral("Presentation method 2034 (VT_I4 -1, VT_I4 -1, VT_BSTR \"%1/tmp.ps\", VT_I4 1, VT_I4 -1)").arg(work),
+        QStringLiteral("Presentation method 2034 (VT_I4 -1, VT_I4 -1, VT_BSTR \"%1/tmp.ps\", VT_I4 "
+                       "1, VT_I4 -1)")
+            .arg(work),
         QStringLiteral("wait 500 ms"),
         QStringLiteral("wait 500 ms"),
         QStringLiteral("wait 500 ms"),
@@ -486,8 +525,8 @@ TEST_F(ConvertPowerPointTest, MissingServerIsShownAndThePrinterIsUntouched)
     server.startFails = true;
     EXPECT_FALSE(convert().written);
     EXPECT_EQ(log, QStringList{QStringLiteral("create PowerPoint.Application")});
-    EXPECT_EQ(shownTexts(),
-              (QStringList{QStringLiteral("Failed to call Coinitialize()"), QStringLiteral("创建PowerPoint服务失败!")}));
+    EXPECT_EQ(shownTexts(), (QStringList{QStringLiteral("Failed to call Coinitialize()"),
+                                         QStringLiteral("创建PowerPoint服务失败!")}));
 }
 
 TEST_F(ConvertPowerPointTest, FailingCallEndsTheFileCleanly)
@@ -499,9 +538,11 @@ TEST_F(ConvertPowerPointTest, FailingCallEndsTheFileCleanly)
         const char* shown;
     } rows[] = {
         {"no Presentations", PowerPointMember::Presentations, "no list of presentations"},
-        {"Open fails", PowerPointMember::Open, "could not open /data/Pitch deck.pptx: member 2004 failed"},
+        {"Open fails", PowerPointMember::Open,
+         "could not open /data/Pitch deck.pptx: member 2004 failed"},
         {"no ActivePresentation", PowerPointMember::ActivePresentation, "no open presentation"},
-        {"PrintOut refused", PowerPointMember::PrintOut, "could not print /data/Pitch deck.pptx: member 2034 failed"},
+        {"PrintOut refused", PowerPointMember::PrintOut,
+         "could not print /data/Pitch deck.pptx: member 2034 failed"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
@@ -512,7 +553,8 @@ TEST_F(ConvertPowerPointTest, FailingCallEndsTheFileCleanly)
 
         const ConverterResult result = convert();
         EXPECT_FALSE(result.written);
-        EXPECT_TRUE(result.failure.contains(QString::fromUtf8(row.shown))) << result.failure.toStdString();
+        EXPECT_TRUE(result.failure.contains(QString::fromUtf8(row.shown)))
+            << result.failure.toStdString();
         EXPECT_EQ(shownTexts(), QStringList{result.failure});
         EXPECT_FALSE(QFile::exists(result.outputPath));
         EXPECT_FALSE(logText().contains(QStringLiteral("ghostscript")));

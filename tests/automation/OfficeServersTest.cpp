@@ -54,8 +54,9 @@ protected:
             if (!format.isEmpty()) {
                 if (!loads)
                     return exitedWith(0, "Error: source file could not be loaded\n");
-                writeFile(argumentAfter(r.arguments, QStringLiteral("--outdir")) + QLatin1Char('/')
-                              + QFileInfo(r.arguments.last()).completeBaseName() + QLatin1Char('.') + format,
+                writeFile(argumentAfter(r.arguments, QStringLiteral("--outdir")) +
+                              QLatin1Char('/') + QFileInfo(r.arguments.last()).completeBaseName() +
+                              QLatin1Char('.') + format,
                           "copy");
             }
             return exitedWith(0);
@@ -83,7 +84,8 @@ protected:
 
     Result<Variant> open(const QString& path, qint32 format)
     {
-        const auto documents = application->Invoke(WordMember::Documents, DispatchKind::PropertyGet, {});
+        const auto documents =
+            application->Invoke(WordMember::Documents, DispatchKind::PropertyGet, {});
         EXPECT_TRUE(documents.ok());
         QList<Variant> args(12, Variant::missing());
         args[0] = Variant::fromString(path);
@@ -111,7 +113,8 @@ protected:
 
 TEST_F(WordServerTest, OpenLoadsThroughTheFilterOfItsFormat)
 {
-    const QByteArray docx = QByteArray("PK\x03\x04", 4) + "....[Content_Types].xml....word/document.xml....";
+    const QByteArray docx =
+        QByteArray("PK\x03\x04", 4) + "....[Content_Types].xml....word/document.xml....";
     const QByteArray rtf = "{\\rtf1\\ansi Rich}";
     const struct
     {
@@ -129,10 +132,12 @@ TEST_F(WordServerTest, OpenLoadsThroughTheFilterOfItsFormat)
         {"fake.rtf", "not rich", 3, nullptr},
         {"a.txt", "Hello\n", 4, "Text (encoded):UTF8"},
         {"a.html", "<html><body>x</body></html>", 7, "HTML (StarWriter)"},
-        {"word2003.xml", "<?xml version=\"1.0\"?><w:wordDocument xmlns:w=\"x\"/>", 8, "MS Word 2003 XML"},
+        {"word2003.xml", "<?xml version=\"1.0\"?><w:wordDocument xmlns:w=\"x\"/>", 8,
+         "MS Word 2003 XML"},
         {"flat.xml",
-         "<?xml version=\"1.0\"?><office:document office:mimetype=\"application/vnd.oasis.opendocument.text\"/>", 8,
-         "OpenDocument Text Flat XML"},
+         "<?xml version=\"1.0\"?><office:document "
+         "office:mimetype=\"application/vnd.oasis.opendocument.text\"/>",
+         8, "OpenDocument Text Flat XML"},
         {"data.xml", "<?xml version=\"1.0\"?><rows/>", 8, nullptr},
     };
     for (const auto& row : rows) {
@@ -148,7 +153,8 @@ TEST_F(WordServerTest, OpenLoadsThroughTheFilterOfItsFormat)
         EXPECT_EQ(opened.value().vt(), VT_DISPATCH);
         ASSERT_EQ(runner.requests.size(), 1);
         EXPECT_EQ(filterOf(runner.requests.first()), QString::fromLatin1(row.filter));
-        EXPECT_EQ(argumentAfter(runner.requests.first().arguments, QStringLiteral("--convert-to")), QStringLiteral("odt"));
+        EXPECT_EQ(argumentAfter(runner.requests.first().arguments, QStringLiteral("--convert-to")),
+                  QStringLiteral("odt"));
     }
     EXPECT_FALSE(open(scratch.file(QStringLiteral("missing.docx")), 0).ok());
     loads = false;
@@ -161,17 +167,21 @@ TEST_F(WordServerTest, PrintOutPrintsTheCopyOnTheActivePrinter)
 {
     const QString source = fixture(QStringLiteral("a.txt"), "Hello\n");
     // Until it is set, the active printer is the default.
-    EXPECT_EQ(application->Invoke(WordMember::ActivePrinter, DispatchKind::PropertyGet, {}).value().toString(),
+    EXPECT_EQ(application->Invoke(WordMember::ActivePrinter, DispatchKind::PropertyGet, {})
+                  .value()
+                  .toString(),
               QStringLiteral("Office"));
     const auto unknown = application->Invoke(WordMember::ActivePrinter, DispatchKind::PropertyPut,
                                              {Variant::fromString(QStringLiteral("Nowhere"))});
     EXPECT_FALSE(unknown.ok());
-    ASSERT_TRUE(application->Invoke(WordMember::ActivePrinter, DispatchKind::PropertyPut,
-                                    {Variant::fromString(QStringLiteral("Pellucor"))})
+    ASSERT_TRUE(application
+                    ->Invoke(WordMember::ActivePrinter, DispatchKind::PropertyPut,
+                             {Variant::fromString(QStringLiteral("Pellucor"))})
                     .ok());
 
     const auto document = open(source, 4).value().toDispatch();
-    ASSERT_TRUE(document->Invoke(WordMember::PrintOut, DispatchKind::Method, printOutArguments()).ok());
+    ASSERT_TRUE(
+        document->Invoke(WordMember::PrintOut, DispatchKind::Method, printOutArguments()).ok());
     ASSERT_EQ(runner.requests.size(), 2);
     const QStringList& args = runner.requests[1].arguments;
     EXPECT_EQ(argumentAfter(args, QStringLiteral("--pt")), QStringLiteral("Pellucor"));
@@ -180,7 +190,8 @@ TEST_F(WordServerTest, PrintOutPrintsTheCopyOnTheActivePrinter)
     EXPECT_EQ(spooler.current, SavedPrinter(QStringLiteral("Office")));
 
     queues.unfinished = 2;
-    const auto status = application->Invoke(WordMember::BackgroundPrintingStatus, DispatchKind::PropertyGet, {});
+    const auto status =
+        application->Invoke(WordMember::BackgroundPrintingStatus, DispatchKind::PropertyGet, {});
     ASSERT_TRUE(status.ok());
     EXPECT_EQ(status.value().vt(), VT_I4);
     EXPECT_EQ(status.value().toI4(), 2);
@@ -197,12 +208,12 @@ TEST_F(WordServerTest, RefusesWhatItCannotHonour)
         Variant value;
         quint32 code;
     } rows[] = {
-        {2, Variant::fromI4(1), E_NOTIMPL},                     // Range: the selection
-        {4, Variant::fromI4(2), E_NOTIMPL},                     // From
-        {7, Variant::fromI4(3), E_NOTIMPL},                     // Copies
-        {9, Variant::fromI4(1), E_NOTIMPL},                     // PageType: odd pages
-        {3, Variant::missing(), DISP_E_TYPEMISMATCH},           // PrintToFile without a file
-        {15, Variant::fromI4(2), E_NOTIMPL},                    // a zoom
+        {2, Variant::fromI4(1), E_NOTIMPL},           // Range: the selection
+        {4, Variant::fromI4(2), E_NOTIMPL},           // From
+        {7, Variant::fromI4(3), E_NOTIMPL},           // Copies
+        {9, Variant::fromI4(1), E_NOTIMPL},           // PageType: odd pages
+        {3, Variant::missing(), DISP_E_TYPEMISMATCH}, // PrintToFile without a file
+        {15, Variant::fromI4(2), E_NOTIMPL},          // a zoom
         {7, Variant::fromString(QStringLiteral("1")), DISP_E_TYPEMISMATCH},
     };
     for (const auto& row : rows) {
@@ -217,19 +228,26 @@ TEST_F(WordServerTest, RefusesWhatItCannotHonour)
     QList<Variant> withPassword(12, Variant::missing());
     withPassword[0] = Variant::fromString(scratch.file(QStringLiteral("a.txt")));
     withPassword[4] = Variant::fromString(QStringLiteral("secret"));
-    const auto documents = application->Invoke(WordMember::Documents, DispatchKind::PropertyGet, {}).value().toDispatch();
-    EXPECT_EQ(documents->Invoke(WordMember::Open, DispatchKind::Method, withPassword).status().code(), statusCode(E_NOTIMPL));
-    EXPECT_EQ(open(scratch.file(QStringLiteral("a.txt")), 12).status().code(), statusCode(E_NOTIMPL));
+    const auto documents = application->Invoke(WordMember::Documents, DispatchKind::PropertyGet, {})
+                               .value()
+                               .toDispatch();
+    EXPECT_EQ(
+        documents->Invoke(WordMember::Open, DispatchKind::Method, withPassword).status().code(),
+        statusCode(E_NOTIMPL));
+    EXPECT_EQ(open(scratch.file(QStringLiteral("a.txt")), 12).status().code(),
+              statusCode(E_NOTIMPL));
 
     // Quit saves nothing; asked to save, it refuses and stays up.
     const Variant yes = Variant::fromI2(-1);
     EXPECT_FALSE(application->Invoke(WordMember::Quit, DispatchKind::Method, {yes}).ok());
     const Variant no = Variant::fromI2(0);
     Variant kept = no;
-    ASSERT_TRUE(application->Invoke(WordMember::Quit, DispatchKind::Method,
-                                    {Variant::byRef(kept), Variant::byRef(kept), Variant::byRef(kept)})
+    ASSERT_TRUE(application
+                    ->Invoke(WordMember::Quit, DispatchKind::Method,
+                             {Variant::byRef(kept), Variant::byRef(kept), Variant::byRef(kept)})
                     .ok());
-    EXPECT_FALSE(document->Invoke(WordMember::PrintOut, DispatchKind::Method, printOutArguments()).ok());
+    EXPECT_FALSE(
+        document->Invoke(WordMember::PrintOut, DispatchKind::Method, printOutArguments()).ok());
     EXPECT_FALSE(application->Invoke(WordMember::Documents, DispatchKind::PropertyGet, {}).ok());
 }
 
@@ -240,17 +258,20 @@ protected:
 
     Result<Variant> open(const QString& path)
     {
-        const auto presentations = application->Invoke(PowerPointMember::Presentations, DispatchKind::PropertyGet, {});
+        const auto presentations =
+            application->Invoke(PowerPointMember::Presentations, DispatchKind::PropertyGet, {});
         EXPECT_TRUE(presentations.ok());
         return presentations.value().toDispatch()->Invoke(
             PowerPointMember::Open, DispatchKind::Method,
-            {Variant::fromString(path), Variant::fromI4(-1), Variant::fromI4(-1), Variant::fromI4(-1)});
+            {Variant::fromString(path), Variant::fromI4(-1), Variant::fromI4(-1),
+             Variant::fromI4(-1)});
     }
 
     static QList<Variant> printOutArguments()
     {
-        return {Variant::fromI4(-1), Variant::fromI4(-1), Variant::fromString(QStringLiteral("/work/tmp.ps")),
-                Variant::fromI4(1), Variant::fromI4(-1)};
+        return {Variant::fromI4(-1), Variant::fromI4(-1),
+                Variant::fromString(QStringLiteral("/work/tmp.ps")), Variant::fromI4(1),
+                Variant::fromI4(-1)};
     }
 
     std::shared_ptr<Dispatch> application;
@@ -264,7 +285,8 @@ TEST_F(PowerPointServerTest, OpenLoadsPresentationsOnlyAndPrintOutUsesTheDefault
         QByteArray bytes;
         const char* filter;
     } rows[] = {
-        {"deck.pptx", QByteArray("PK\x03\x04", 4) + "....ppt/presentation.xml....", "Impress MS PowerPoint 2007 XML"},
+        {"deck.pptx", QByteArray("PK\x03\x04", 4) + "....ppt/presentation.xml....",
+         "Impress MS PowerPoint 2007 XML"},
         {"old.ppt", QByteArray::fromHex("d0cf11e0a1b11ae1") + "compound", "MS PowerPoint 97"},
         {"letter.pptx", QByteArray("PK\x03\x04", 4) + "....word/document.xml....", nullptr},
         {"notes.ppt", "some text", nullptr},
@@ -283,22 +305,34 @@ TEST_F(PowerPointServerTest, OpenLoadsPresentationsOnlyAndPrintOutUsesTheDefault
     }
 
     // The presentation opened last is the active one.
-    const auto active = application->Invoke(PowerPointMember::ActivePresentation, DispatchKind::PropertyGet, {});
+    const auto active =
+        application->Invoke(PowerPointMember::ActivePresentation, DispatchKind::PropertyGet, {});
     ASSERT_TRUE(active.ok());
     runner.requests.clear();
     spooler.current = QStringLiteral("Pellucor");
-    ASSERT_TRUE(active.value().toDispatch()->Invoke(PowerPointMember::PrintOut, DispatchKind::Method, printOutArguments()).ok());
+    ASSERT_TRUE(active.value()
+                    .toDispatch()
+                    ->Invoke(PowerPointMember::PrintOut, DispatchKind::Method, printOutArguments())
+                    .ok());
     ASSERT_EQ(runner.requests.size(), 1);
-    EXPECT_EQ(argumentAfter(runner.requests[0].arguments, QStringLiteral("--pt")), QStringLiteral("Pellucor"));
+    EXPECT_EQ(argumentAfter(runner.requests[0].arguments, QStringLiteral("--pt")),
+              QStringLiteral("Pellucor"));
     EXPECT_EQ(filterOf(runner.requests[0]), QStringLiteral("impress8"));
     EXPECT_TRUE(runner.requests[0].arguments.last().endsWith(QStringLiteral("/old.odp")));
 
     QList<Variant> range = printOutArguments();
     range[0] = Variant::fromI4(2);
-    EXPECT_EQ(active.value().toDispatch()->Invoke(PowerPointMember::PrintOut, DispatchKind::Method, range).status().code(),
+    EXPECT_EQ(active.value()
+                  .toDispatch()
+                  ->Invoke(PowerPointMember::PrintOut, DispatchKind::Method, range)
+                  .status()
+                  .code(),
               statusCode(E_NOTIMPL));
     spooler.current.reset();
-    EXPECT_FALSE(active.value().toDispatch()->Invoke(PowerPointMember::PrintOut, DispatchKind::Method, printOutArguments()).ok());
+    EXPECT_FALSE(active.value()
+                     .toDispatch()
+                     ->Invoke(PowerPointMember::PrintOut, DispatchKind::Method, printOutArguments())
+                     .ok());
 
     loads = false;
     EXPECT_FALSE(open(scratch.file(QStringLiteral("deck.pptx"))).ok());
@@ -306,11 +340,20 @@ TEST_F(PowerPointServerTest, OpenLoadsPresentationsOnlyAndPrintOutUsesTheDefault
 
 TEST_F(PowerPointServerTest, NothingIsActiveBeforeOpenOrAfterQuit)
 {
-    EXPECT_FALSE(application->Invoke(PowerPointMember::ActivePresentation, DispatchKind::PropertyGet, {}).ok());
-    ASSERT_TRUE(application->Invoke(PowerPointMember::Visible, DispatchKind::PropertyPut, {Variant::fromI4(1)}).ok());
-    ASSERT_TRUE(open(fixture(QStringLiteral("deck.pptx"), QByteArray("PK\x03\x04", 4) + "ppt/presentation.xml")).ok());
+    EXPECT_FALSE(
+        application->Invoke(PowerPointMember::ActivePresentation, DispatchKind::PropertyGet, {})
+            .ok());
+    ASSERT_TRUE(
+        application
+            ->Invoke(PowerPointMember::Visible, DispatchKind::PropertyPut, {Variant::fromI4(1)})
+            .ok());
+    ASSERT_TRUE(open(fixture(QStringLiteral("deck.pptx"),
+                             QByteArray("PK\x03\x04", 4) + "ppt/presentation.xml"))
+                    .ok());
     ASSERT_TRUE(application->Invoke(PowerPointMember::Quit, DispatchKind::Method, {}).ok());
-    EXPECT_FALSE(application->Invoke(PowerPointMember::ActivePresentation, DispatchKind::PropertyGet, {}).ok());
+    EXPECT_FALSE(
+        application->Invoke(PowerPointMember::ActivePresentation, DispatchKind::PropertyGet, {})
+            .ok());
 }
 
 TEST(OfficeRegistration, CreationFailsWithoutLibreOffice)

@@ -30,7 +30,8 @@ int pageCount(const QString& pdf)
 {
     const CommandOutput info = runTool({QStringLiteral("pdfinfo"), pdf});
     const QRegularExpressionMatch m =
-        QRegularExpression(QStringLiteral("^Pages: +(\\d+)"), QRegularExpression::MultilineOption).match(info.output);
+        QRegularExpression(QStringLiteral("^Pages: +(\\d+)"), QRegularExpression::MultilineOption)
+            .match(info.output);
     return info.exitCode == 0 && m.hasMatch() ? m.captured(1).toInt() : -1;
 }
 
@@ -42,22 +43,26 @@ QString textOf(const QString& pdf)
 
 bool pellucorExists()
 {
-    return runTool({QStringLiteral("lpstat"), QStringLiteral("-p"), PostScriptPrinterName}).exitCode == 0;
+    return runTool({QStringLiteral("lpstat"), QStringLiteral("-p"), PostScriptPrinterName})
+               .exitCode == 0;
 }
 
 // Every process of ours still running on the servers' LibreOffice profile.
 QStringList officeProcesses()
 {
-    const QString profile = QUrl::fromLocalFile(LibreOfficeRunner::DefaultProfileFolder()).toString(QUrl::FullyEncoded);
+    const QString profile =
+        QUrl::fromLocalFile(LibreOfficeRunner::DefaultProfileFolder()).toString(QUrl::FullyEncoded);
     QStringList found;
     const uid_t me = ::getuid();
-    for (const QString& entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+    for (const QString& entry :
+         QDir(QStringLiteral("/proc")).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
         if (QFileInfo(QStringLiteral("/proc/") + entry).ownerId() != me)
             continue;
         QFile cmdline(QStringLiteral("/proc/%1/cmdline").arg(entry));
         if (!cmdline.open(QIODevice::ReadOnly))
             continue;
-        const QString text = QString::fromLocal8Bit(cmdline.readAll()).replace(QLatin1Char('\0'), QLatin1Char(' '));
+        const QString text =
+            QString::fromLocal8Bit(cmdline.readAll()).replace(QLatin1Char('\0'), QLatin1Char(' '));
         if (text.contains(QStringLiteral("UserInstallation=") + profile))
             found.append(entry + QLatin1Char(' ') + text);
     }
@@ -76,15 +81,19 @@ protected:
         writeFile(fixtures->file(QStringLiteral("plain notes.txt")),
                   "Plain notes line\nA second line with umlauts \xc3\xa4\xc3\xb6\xc3\xbc\n");
         writeFile(fixtures->file(QStringLiteral("page.html")),
-                  "<html><head><title>Page</title></head><body><h1>Web heading</h1><p>Paragraph of the page</p>"
+                  "<html><head><title>Page</title></head><body><h1>Web heading</h1><p>Paragraph of "
+                  "the page</p>"
                   "</body></html>\n");
         writeFile(fixtures->file(QStringLiteral("memo.rtf")),
-                  "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 Helvetica;}}\\f0\\fs24 {\\b Rich memo} in bold\\par Plain "
+                  "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 Helvetica;}}\\f0\\fs24 {\\b Rich memo} in "
+                  "bold\\par Plain "
                   "second paragraph\\par}\n");
-        writeFile(fixtures->file(QStringLiteral("notes.docx")), "Just text under a document's name\n");
+        writeFile(fixtures->file(QStringLiteral("notes.docx")),
+                  "Just text under a document's name\n");
         const QByteArray letter = readFile(fixtures->file(QStringLiteral("letter.docx")));
         writeFile(fixtures->file(QStringLiteral("corrupt.docx")), letter.left(letter.size() / 2));
-        QFile::copy(fixtures->file(QStringLiteral("letter.docx")), fixtures->file(QStringLiteral("not a deck.pptx")));
+        QFile::copy(fixtures->file(QStringLiteral("letter.docx")),
+                    fixtures->file(QStringLiteral("not a deck.pptx")));
     }
 
     static void TearDownTestSuite()
@@ -117,11 +126,13 @@ protected:
 
     static QString destination() { return fixtures->file(QStringLiteral("pdf")); }
 
-    using Converter = ConverterResult (*)(const ConversionTarget&, const QString&, ConverterServices&);
+    using Converter = ConverterResult (*)(const ConversionTarget&, const QString&,
+                                          ConverterServices&);
 
     ConverterResult convert(Converter converter, const QString& name)
     {
-        ConverterServices services{processes, spooler, prompter, pacing, registry, UserWorkFolder(), programFolder()};
+        ConverterServices services{processes, spooler,          prompter,       pacing,
+                                   registry,  UserWorkFolder(), programFolder()};
         ConversionTarget target;
         target.destinationFolder = destination();
         QElapsedTimer timer;
@@ -151,18 +162,23 @@ TEST_F(OfficeToPdfTest, DocumentsBecomePdfs)
         int pages;
         QStringList texts;
     } rows[] = {
-        {"letter.docx", 2, {QStringLiteral("Quarterly letter"), QStringLiteral("Second page of the letter")}},
+        {"letter.docx",
+         2,
+         {QStringLiteral("Quarterly letter"), QStringLiteral("Second page of the letter")}},
         {"plain notes.txt", 1, {QStringLiteral("Plain notes line"), QStringLiteral("umlauts äöü")}},
         {"page.html", 1, {QStringLiteral("Web heading"), QStringLiteral("Paragraph of the page")}},
-        {"memo.rtf", 1, {QStringLiteral("Rich memo in bold"), QStringLiteral("Plain second paragraph")}},
+        {"memo.rtf",
+         1,
+         {QStringLiteral("Rich memo in bold"), QStringLiteral("Plain second paragraph")}},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.file);
         const QString name = QString::fromUtf8(row.file);
         const ConverterResult result = convert(ConvertWord, name);
         ASSERT_TRUE(result.written) << result.failure.toStdString();
-        EXPECT_EQ(result.outputPath,
-                  destination() + QLatin1Char('/') + QFileInfo(name).completeBaseName() + QStringLiteral(".pdf"));
+        EXPECT_EQ(result.outputPath, destination() + QLatin1Char('/') +
+                                         QFileInfo(name).completeBaseName() +
+                                         QStringLiteral(".pdf"));
         EXPECT_TRUE(prompter.shown.isEmpty());
         EXPECT_EQ(pageCount(result.outputPath), row.pages);
         const QString text = textOf(result.outputPath);
@@ -193,7 +209,9 @@ TEST_F(OfficeToPdfTest, WhatDoesNotOpenGivesAMessageAndNoPdf)
     {
         Converter converter;
         const char* file;
-    } rows[] = {{ConvertWord, "notes.docx"}, {ConvertWord, "corrupt.docx"}, {ConvertPowerPoint, "not a deck.pptx"}};
+    } rows[] = {{ConvertWord, "notes.docx"},
+                {ConvertWord, "corrupt.docx"},
+                {ConvertPowerPoint, "not a deck.pptx"}};
     for (const auto& row : rows) {
         SCOPED_TRACE(row.file);
         prompter.shown.clear();
@@ -201,7 +219,8 @@ TEST_F(OfficeToPdfTest, WhatDoesNotOpenGivesAMessageAndNoPdf)
         EXPECT_FALSE(result.written);
         EXPECT_FALSE(QFile::exists(result.outputPath));
         ASSERT_EQ(prompter.shown.size(), 1);
-        EXPECT_TRUE(prompter.shown.first().text.contains(QStringLiteral("could not open"))) << result.failure.toStdString();
+        EXPECT_TRUE(prompter.shown.first().text.contains(QStringLiteral("could not open")))
+            << result.failure.toStdString();
         EXPECT_EQ(spooler.defaultPrinter().value(), before);
         EXPECT_EQ(officeProcesses(), QStringList());
     }
