@@ -13,7 +13,7 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// The design's fixed wait after PrintOut: six times 500 ms.
+// The fixed wait after PrintOut: six times 500 ms.
 constexpr int PrintWaits = 6;
 constexpr auto PrintWaitStep = 500ms;
 constexpr qint32 True = -1;
@@ -70,7 +70,7 @@ ConverterResult ConvertPowerPoint(const ConversionTarget& target, const QString&
     std::shared_ptr<Dispatch> presentations;
     std::shared_ptr<Dispatch> presentation;
 
-    // Quit, then release the references in the design's order: application,
+    // Quit, then release the references in this order: application,
     // presentations, presentation.
     const auto quitAndRelease = [&]() {
         application->Invoke(PowerPointMember::Quit, DispatchKind::Method, {});

@@ -157,7 +157,7 @@ ConverterResult ConvertWord(const ConversionTarget& target, const QString& sourc
     std::shared_ptr<Dispatch> document;
     WordArguments arguments(sourcePath, PostScriptSpoolFile(services.workFolder), *format);
 
-    // Quit with its three arguments, then release the references in the design's
+    // Quit with its three arguments, then release the references in this
     // order: application, documents, document.
     const auto quitAndRelease = [&]() {
         application->Invoke(WordMember::Quit, DispatchKind::Method, arguments.quit());
@@ -214,7 +214,7 @@ ConverterResult ConvertWord(const ConversionTarget& target, const QString& sourc
             fail(QStringLiteral("The word processor could not print %1: %2")
                      .arg(sourcePath, printOut.status().message()));
         } else {
-            // The design's wait: read the count, and while it is above 0, read it
+            // The word processor's own wait: read the count, and while it is above 0, read it
             // again and sleep a second. It is bounded here, and a pacing that does
             // not sleep still leaves CUPS a moment between two questions.
             const auto start = jobs.now();

@@ -276,7 +276,7 @@ QString wordPrintOutCall(const QString& spoolFile)
 const QString WordQuitCall = QStringLiteral(
     "Application method 1105 (VT_BYREF VT_I2 0, VT_BYREF VT_I2 0, VT_BYREF VT_I2 0)");
 
-TEST_F(ConvertWordTest, CallsTheServerInTheDesignedOrderAndWaitsForBackgroundPrinting)
+TEST_F(ConvertWordTest, CallsTheServerInOrderAndWaitsForBackgroundPrinting)
 {
     leaveOldPrint();
     const QString source = QStringLiteral("/data/Annual report.docx");
@@ -482,7 +482,7 @@ protected:
     RecordingServer server{log, QStringLiteral("PowerPoint.Application")};
 };
 
-TEST_F(ConvertPowerPointTest, CallsTheServerInTheDesignedOrder)
+TEST_F(ConvertPowerPointTest, CallsTheServerInOrder)
 {
     leaveOldPrint();
     const ConverterResult result = convert();
