@@ -1,0 +1,484 @@
+#include "WordApplication.h"
+
+#include "AutomationRegistry.h"
+#include "Spooler.h"
+
+#include <cups/cups.h>
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <optional>
+
+namespace {
+
+const QString Word2007Filter = QStringLiteral("MS Word 2007 XML");
+const QString Word97Filter = QStringLiteral("MS Word 97");
+const QString RtfFilter = QStringLiteral("Rich Text Format");
+const QString TextFilter = QStringLiteral("Text (encoded):UTF8");
+const QString WebPageFilter = QStringLiteral("HTML (StarWriter)");
+const QString Word2003XmlFilter = QStringLiteral("MS Word 2003 XML");
+const QString FlatOdtFilter = QStringLiteral("OpenDocument Text Flat XML");
+const QString CopyFilter = QStringLiteral("writer8");
+const QString CopyFormat = QStringLiteral("odt");
+
+constexpr int OpenArguments = 12;
+constexpr int PrintOutArguments = 18;
+constexpr int QuitArguments = 3;
+
+Status failure(const QString& message, quint32 code = DISP_E_EXCEPTION)
+{
+    return Status::failure(message, statusCode(code));
+}
+
+Status notSupported(const QString& what)
+{
+    return failure(what + QStringLiteral(" is not supported"), E_NOTIMPL);
+}
+
+// A flag as the suites pass it: VT_I2 or VT_I4 (0 false, anything else true) or
+// VT_BOOL; a left-out flag is fallback. nullopt for any other type.
+std::optional<bool> flagOf(const Variant& argument, bool fallback)
+{
+    if (argument.isMissing())
+        return fallback;
+    const Variant& v = argument.value();
+    switch (v.vt()) {
+    case VT_I2:
+        return v.toI2() != 0;
+    case VT_I4:
+        return v.toI4() != 0;
+    case VT_BOOL:
+        return v.toBool();
+    default:
+        return std::nullopt;
+    }
+}
+
+// A whole number as VT_I2 or VT_I4; a left-out number is fallback.
+std::optional<qint32> numberOf(const Variant& argument, qint32 fallback)
+{
+    if (argument.isMissing())
+        return fallback;
+    const Variant& v = argument.value();
+    if (v.vt() == VT_I4)
+        return v.toI4();
+    if (v.vt() == VT_I2)
+        return v.toI2();
+    return std::nullopt;
+}
+
+QByteArray headOf(const QString& path, qint64 size, QString& why)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        why = QStringLiteral("%1 cannot be read: %2").arg(path, file.errorString());
+        return {};
+    }
+    return file.read(size);
+}
+
+// The Writer import filter for a file and its open format; empty with the reason
+// in why when the file is not what the format reads.
+QString documentFilter(const QString& path, qint32 format, QString& why)
+{
+    // Enough of the file to find the member names of a zip container, which come
+    // first in each entry, and the root element of an XML document.
+    const QByteArray head = headOf(path, 1 << 20, why);
+    if (!why.isEmpty())
+        return {};
+    switch (format) {
+    case WordOpenFormat::Auto:
+        if (head.startsWith("PK\x03\x04")) {
+            // A spreadsheet or presentation container would crash Writer's import.
+            if (head.contains("word/document.xml"))
+                return Word2007Filter;
+            why = QStringLiteral("%1 is a container of something other than a text document")
+                      .arg(path);
+            return {};
+        }
+        if (head.startsWith(QByteArray::fromHex("d0cf11e0a1b11ae1")))
+            return Word97Filter;
+        if (head.startsWith("{\\rtf"))
+            return RtfFilter;
+        why = QStringLiteral("%1 is not a text document of a known kind").arg(path);
+        return {};
+    case WordOpenFormat::Rtf:
+        if (head.startsWith("{\\rtf"))
+            return RtfFilter;
+        why = QStringLiteral("%1 is not a rich text file").arg(path);
+        return {};
+    case WordOpenFormat::Text:
+        return TextFilter;
+    case WordOpenFormat::WebPage:
+        return WebPageFilter;
+    case WordOpenFormat::Xml:
+        if (head.contains("<w:wordDocument"))
+            return Word2003XmlFilter;
+        if (head.contains("<office:document") &&
+            head.contains("application/vnd.oasis.opendocument.text"))
+            return FlatOdtFilter;
+        why = QStringLiteral("%1 is not a text document in XML").arg(path);
+        return {};
+    default:
+        why = QStringLiteral("the open format %1").arg(format);
+        return {};
+    }
+}
+
+// What the server's objects share: the LibreOffice runner, the print queues, the
+// copies made by Documents.Open, the active printer and whether Quit has been
+// called.
+struct WordSession
+{
+    WordSession(ProcessRunner& processes, Spooler& spooler_, PrintQueues& queues_,
+                LibreOfficeOptions options)
+        : office(processes, std::move(options)), spooler(spooler_), queues(queues_)
+    {
+    }
+
+    LibreOfficeRunner office;
+    Spooler& spooler;
+    PrintQueues& queues;
+    QTemporaryDir copies{QDir::tempPath() + QStringLiteral("/tabloria-documents-XXXXXX")};
+    int nextCopy = 0;
+    bool visible = false;
+    std::optional<QString> activePrinter; // read from the spooler when first needed
+    bool quit = false;
+
+    Status checkRunning() const
+    {
+        if (quit)
+            return failure(QStringLiteral("the word processor server has quit"));
+        return {};
+    }
+
+    Result<QString> printer()
+    {
+        if (!activePrinter) {
+            const Result<SavedPrinter> current = spooler.defaultPrinter();
+            if (!current.ok())
+                return failure(current.status().message());
+            activePrinter = current.value().value_or(QString());
+        }
+        return *activePrinter;
+    }
+};
+
+class WordDocument final : public Dispatch
+{
+public:
+    WordDocument(std::shared_ptr<WordSession> session, QString copy)
+        : m_session(std::move(session)), m_copy(std::move(copy))
+    {
+    }
+
+    Result<Variant> Invoke(DispId member, DispatchKind kind,
+                           const QList<Variant>& arguments) override
+    {
+        if (member == WordMember::PrintOut && kind == DispatchKind::Method)
+            return printOut(arguments);
+        return memberNotFound(member, kind);
+    }
+
+private:
+    Result<Variant> printOut(QList<Variant> arguments)
+    {
+        if (const Status running = m_session->checkRunning(); !running.ok())
+            return running;
+        if (arguments.size() > PrintOutArguments)
+            return failure(QStringLiteral("PrintOut takes at most 18 arguments"),
+                           DISP_E_BADPARAMCOUNT);
+        while (arguments.size() < PrintOutArguments)
+            arguments.append(Variant::missing());
+        // Background, Append, Range, OutputFileName, From, To, Item, Copies, Pages,
+        // PageType, PrintToFile, Collate, ActivePrinterMacGX, ManualDuplexPrint,
+        // PrintZoomColumn, PrintZoomRow, PrintZoomPaperWidth, PrintZoomPaperHeight.
+        const std::optional<bool> background = flagOf(arguments[0], true);
+        const std::optional<bool> append = flagOf(arguments[1], false);
+        const std::optional<qint32> range = numberOf(arguments[2], 0);
+        const Variant& outputFile = arguments[3];
+        const std::optional<qint32> item = numberOf(arguments[6], 0);
+        const std::optional<qint32> copies = numberOf(arguments[7], 1);
+        const std::optional<qint32> pageType = numberOf(arguments[9], 0);
+        const std::optional<bool> printToFile = flagOf(arguments[10], false);
+        const std::optional<bool> collate = flagOf(arguments[11], true);
+        const std::optional<bool> manualDuplex = flagOf(arguments[13], false);
+
+        if (!background || !append || !range || !item || !copies || !pageType || !printToFile ||
+            !collate || !manualDuplex)
+            return failure(QStringLiteral("a PrintOut argument has the wrong type"),
+                           DISP_E_TYPEMISMATCH);
+        if (*append)
+            return notSupported(QStringLiteral("appending to a print file"));
+        if (*range != 0 || !arguments[4].isMissing() || !arguments[5].isMissing() ||
+            !arguments[8].isMissing())
+            return notSupported(QStringLiteral("printing part of a document"));
+        if (*item != 0)
+            return notSupported(QStringLiteral("printing anything but the document's content"));
+        if (*copies != 1)
+            return notSupported(QStringLiteral("printing more than one copy"));
+        if (*pageType != 0)
+            return notSupported(QStringLiteral("printing only odd or even pages"));
+        if (*manualDuplex)
+            return notSupported(QStringLiteral("manual duplex printing"));
+        if (!arguments[12].isMissing())
+            return notSupported(QStringLiteral("choosing a printer in PrintOut"));
+        for (int zoom = 14; zoom < PrintOutArguments; ++zoom) {
+            const std::optional<qint32> value = numberOf(arguments[zoom], 0);
+            if (!value)
+                return failure(QStringLiteral("a PrintOut argument has the wrong type"),
+                               DISP_E_TYPEMISMATCH);
+            if (*value != 0)
+                return notSupported(QStringLiteral("zoomed printing"));
+        }
+        if (*printToFile && (outputFile.isMissing() || outputFile.value().vt() != VT_BSTR ||
+                             outputFile.toString().isEmpty()))
+            return failure(QStringLiteral("printing to a file needs OutputFileName"),
+                           DISP_E_TYPEMISMATCH);
+
+        const Result<QString> printer = m_session->printer();
+        if (!printer.ok())
+            return printer.status();
+        if (printer.value().isEmpty())
+            return failure(QStringLiteral("there is no printer to print on"));
+        // Printed at once; Background only says whether the caller waits, and the
+        // job's progress is what BackgroundPrintingStatus reports.
+        const Status printed = m_session->office.print(m_copy, CopyFilter, printer.value());
+        if (!printed.ok())
+            return failure(printed.message());
+        return Variant();
+    }
+
+    std::shared_ptr<WordSession> m_session;
+    QString m_copy;
+};
+
+class WordDocuments final : public Dispatch
+{
+public:
+    explicit WordDocuments(std::shared_ptr<WordSession> session) : m_session(std::move(session)) {}
+
+    Result<Variant> Invoke(DispId member, DispatchKind kind,
+                           const QList<Variant>& arguments) override
+    {
+        if (member == WordMember::Open && kind == DispatchKind::Method)
+            return open(arguments);
+        return memberNotFound(member, kind);
+    }
+
+private:
+    Result<Variant> open(QList<Variant> arguments)
+    {
+        if (const Status running = m_session->checkRunning(); !running.ok())
+            return running;
+        if (arguments.isEmpty() || arguments.size() > OpenArguments)
+            return failure(QStringLiteral("Open takes a file name and at most 11 more arguments"),
+                           DISP_E_BADPARAMCOUNT);
+        while (arguments.size() < OpenArguments)
+            arguments.append(Variant::missing());
+        // FileName, ConfirmConversions, ReadOnly, AddToRecentFiles, PasswordDocument,
+        // PasswordTemplate, Revert, WritePasswordDocument, WritePasswordTemplate,
+        // Format, Encoding, Visible.
+        if (arguments[0].value().vt() != VT_BSTR)
+            return failure(QStringLiteral("FileName must be a string"), DISP_E_TYPEMISMATCH);
+        for (const int flag : {1, 2, 3, 6, 11})
+            if (!flagOf(arguments[flag], false))
+                return failure(QStringLiteral("an Open argument has the wrong type"),
+                               DISP_E_TYPEMISMATCH);
+        for (const int password : {4, 5, 7, 8})
+            if (!arguments[password].isMissing())
+                return notSupported(QStringLiteral("opening a document with a password"));
+        if (!arguments[10].isMissing())
+            return notSupported(QStringLiteral("choosing the encoding"));
+        const std::optional<qint32> format = numberOf(arguments[9], WordOpenFormat::Auto);
+        if (!format)
+            return failure(QStringLiteral("Format must be a number"), DISP_E_TYPEMISMATCH);
+
+        const QString source = arguments[0].toString();
+        QString why;
+        const QString filter = documentFilter(source, *format, why);
+        if (filter.isEmpty())
+            return *format > WordOpenFormat::Xml || *format < 0 ? notSupported(why) : failure(why);
+        if (!m_session->copies.isValid())
+            return failure(QStringLiteral("no temporary folder for the document: %1")
+                               .arg(m_session->copies.errorString()));
+        // One folder per document: two files may share a name.
+        const QString folder = m_session->copies.filePath(QString::number(++m_session->nextCopy));
+        if (!QDir().mkpath(folder))
+            return failure(QStringLiteral("the folder %1 cannot be created").arg(folder));
+        const Result<QString> copy = m_session->office.convert(source, filter, CopyFormat, folder);
+        if (!copy.ok())
+            return failure(QStringLiteral("%1 could not be opened as a text document: %2")
+                               .arg(source, copy.status().message()));
+        return Variant::fromDispatch(std::make_shared<WordDocument>(m_session, copy.value()));
+    }
+
+    std::shared_ptr<WordSession> m_session;
+};
+
+class WordApplicationObject final : public Dispatch
+{
+public:
+    explicit WordApplicationObject(std::shared_ptr<WordSession> session)
+        : m_session(std::move(session)), m_documents(std::make_shared<WordDocuments>(m_session))
+    {
+    }
+
+    ~WordApplicationObject() override
+    {
+        // Released without Quit: no LibreOffice of ours may stay behind.
+        if (!m_session->quit)
+            m_session->office.endInstances();
+    }
+
+    Result<Variant> Invoke(DispId member, DispatchKind kind,
+                           const QList<Variant>& arguments) override
+    {
+        if (const Status running = m_session->checkRunning(); !running.ok())
+            return running;
+        switch (member) {
+        case WordMember::Visible:
+            if (kind == DispatchKind::PropertyGet)
+                return Variant::fromBool(m_session->visible);
+            if (kind == DispatchKind::PropertyPut) {
+                if (arguments.size() != 1 || arguments[0].value().vt() != VT_BOOL)
+                    return failure(QStringLiteral("Visible takes one VT_BOOL"),
+                                   DISP_E_TYPEMISMATCH);
+                // Always headless; the value is only remembered.
+                m_session->visible = arguments[0].toBool();
+                return Variant();
+            }
+            break;
+        case WordMember::ActivePrinter:
+            if (kind == DispatchKind::PropertyGet) {
+                const Result<QString> printer = m_session->printer();
+                if (!printer.ok())
+                    return printer.status();
+                return Variant::fromString(printer.value());
+            }
+            if (kind == DispatchKind::PropertyPut)
+                return setActivePrinter(arguments);
+            break;
+        case WordMember::Documents:
+            if (kind == DispatchKind::PropertyGet)
+                return Variant::fromDispatch(m_documents);
+            break;
+        case WordMember::BackgroundPrintingStatus:
+            if (kind == DispatchKind::PropertyGet)
+                return backgroundPrintingStatus();
+            break;
+        case WordMember::Quit:
+            if (kind == DispatchKind::Method)
+                return quit(arguments);
+            break;
+        default:
+            break;
+        }
+        return memberNotFound(member, kind);
+    }
+
+private:
+    Result<Variant> setActivePrinter(const QList<Variant>& arguments)
+    {
+        if (arguments.size() != 1 || arguments[0].value().vt() != VT_BSTR)
+            return failure(QStringLiteral("ActivePrinter takes one string"), DISP_E_TYPEMISMATCH);
+        const QString printer = arguments[0].toString();
+        // LibreOffice would print on its default printer in place of an unknown one.
+        const Result<bool> known = m_session->queues.exists(printer);
+        if (!known.ok())
+            return failure(known.status().message());
+        if (!known.value())
+            return failure(QStringLiteral("there is no printer \"%1\"").arg(printer));
+        m_session->activePrinter = printer;
+        return Variant();
+    }
+
+    Result<Variant> backgroundPrintingStatus()
+    {
+        const Result<QString> printer = m_session->printer();
+        if (!printer.ok())
+            return printer.status();
+        if (printer.value().isEmpty())
+            return Variant::fromI4(0);
+        const Result<int> unfinished = m_session->queues.unfinishedJobs(printer.value());
+        if (!unfinished.ok())
+            return failure(unfinished.status().message());
+        return Variant::fromI4(unfinished.value());
+    }
+
+    Result<Variant> quit(QList<Variant> arguments)
+    {
+        if (arguments.size() > QuitArguments)
+            return failure(QStringLiteral("Quit takes at most 3 arguments"), DISP_E_BADPARAMCOUNT);
+        while (arguments.size() < QuitArguments)
+            arguments.append(Variant::missing());
+        // SaveChanges: 0 (do not save) is the only value without a document to write.
+        const std::optional<qint32> save = numberOf(arguments[0], 0);
+        const std::optional<bool> saveFlag = flagOf(arguments[0], false);
+        if (!save && !saveFlag)
+            return failure(QStringLiteral("SaveChanges has the wrong type"), DISP_E_TYPEMISMATCH);
+        if ((save && *save != 0) || (!save && *saveFlag))
+            return notSupported(QStringLiteral("saving documents at Quit"));
+        m_session->quit = true;
+        const Status ended = m_session->office.endInstances();
+        m_session->copies.remove();
+        if (!ended.ok())
+            return failure(ended.message());
+        return Variant();
+    }
+
+    std::shared_ptr<WordSession> m_session;
+    std::shared_ptr<WordDocuments> m_documents;
+};
+
+} // namespace
+
+Result<bool> CupsPrintQueues::exists(const QString& printer)
+{
+    const QByteArray name = printer.toUtf8();
+    cups_dest_t* dest = cupsGetNamedDest(CUPS_HTTP_DEFAULT, name.constData(), nullptr);
+    if (!dest) {
+        if (cupsLastError() > IPP_STATUS_OK_EVENTS_COMPLETE &&
+            cupsLastError() != IPP_STATUS_ERROR_NOT_FOUND)
+            return Status::failure(QStringLiteral("CUPS cannot be asked for the printer \"%1\": %2")
+                                       .arg(printer, QString::fromUtf8(cupsLastErrorString())));
+        return false;
+    }
+    cupsFreeDests(1, dest);
+    return true;
+}
+
+Result<int> CupsPrintQueues::unfinishedJobs(const QString& printer)
+{
+    cups_job_t* jobs = nullptr;
+    const QByteArray name = printer.toUtf8();
+    const int count =
+        cupsGetJobs2(CUPS_HTTP_DEFAULT, &jobs, name.constData(), 1, CUPS_WHICHJOBS_ACTIVE);
+    if (count < 0)
+        return Status::failure(QStringLiteral("CUPS cannot be asked for the jobs on \"%1\": %2")
+                                   .arg(printer, QString::fromUtf8(cupsLastErrorString())));
+    cupsFreeJobs(count, jobs);
+    return count;
+}
+
+std::shared_ptr<Dispatch> CreateWordApplication(ProcessRunner& processes, Spooler& spooler,
+                                                PrintQueues& queues, LibreOfficeOptions options)
+{
+    auto session = std::make_shared<WordSession>(processes, spooler, queues, std::move(options));
+    return std::make_shared<WordApplicationObject>(std::move(session));
+}
+
+void RegisterWordApplication(AutomationRegistry& registry, ProcessRunner& processes,
+                             Spooler& spooler, LibreOfficeOptions options)
+{
+    auto queues = std::make_shared<CupsPrintQueues>();
+    registry.registerServer(
+        WordProgId, [&processes, &spooler, options, queues]() -> Result<std::shared_ptr<Dispatch>> {
+            LibreOfficeRunner probe(processes, options);
+            if (const Status ready = probe.prepare(); !ready.ok())
+                return ready;
+            return CreateWordApplication(processes, spooler, *queues, options);
+        });
+}
