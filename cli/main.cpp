@@ -3,7 +3,6 @@
 #include "CommandLine.h"
 #include "CommandLineRun.h"
 #include "CupsSpooler.h"
-#include "ExcelApplication.h"
 #include "InstanceLock.h"
 #include "Pacing.h"
 #include "PosixProcessRunner.h"
@@ -12,6 +11,7 @@
 #include "ProgramFolder.h"
 #include "QtPicturePrinter.h"
 #include "StandardConverters.h"
+#include "StandardServers.h"
 #include "Terminal.h"
 #include "TerminalPage.h"
 
@@ -81,7 +81,7 @@ int main(int argc, char** argv)
     TerminalPrompter prompter(terminal);
     ImmediatePacing pacing;
     AutomationRegistry automation;
-    RegisterExcelApplication(automation, processes, spooler);
+    RegisterStandardServers(automation, processes, spooler);
     QtPicturePrinter pictures;
     CupsPrintJobWatch jobs;
     const ConverterTable converters = StandardConverters(pictures, jobs);

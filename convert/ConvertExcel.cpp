@@ -5,6 +5,7 @@
 #include "OutputNaming.h"
 #include "PrintContract.h"
 #include "Prompter.h"
+#include "ServerObjects.h"
 #include "Spooler.h"
 
 #include <QDir>
@@ -20,13 +21,13 @@ constexpr auto PrintWaitStep = 500ms;
 
 QList<Variant> printOutArguments(const QString& workFolder)
 {
-    return {Variant::missing(),                                   // From
-            Variant::missing(),                                   // To: all pages
-            Variant::fromI4(1),                                   // Copies
-            Variant::fromI2(0),                                   // Preview: none
-            Variant::missing(),                                   // ActivePrinter: the default
-            Variant::missing(),                                   // PrintToFile: an ordinary job
-            Variant::missing(),                                   // Collate
+    return {Variant::missing(),                                    // From
+            Variant::missing(),                                    // To: all pages
+            Variant::fromI4(1),                                    // Copies
+            Variant::fromI2(0),                                    // Preview: none
+            Variant::missing(),                                    // ActivePrinter: the default
+            Variant::missing(),                                    // PrintToFile: an ordinary job
+            Variant::missing(),                                    // Collate
             Variant::fromString(PostScriptSpoolFile(workFolder))}; // PrToFileName
 }
 
@@ -48,30 +49,17 @@ struct ServerReferences
     }
 };
 
-// The object a call gave, or nullptr with the reason in failure. The result is
-// consumed, so that the caller's reference is the only one left.
-std::shared_ptr<Dispatch> objectFrom(Result<Variant> result, QString& failure)
-{
-    if (!result.ok()) {
-        failure = result.status().message();
-        return nullptr;
-    }
-    std::shared_ptr<Dispatch> object = result.value().toDispatch();
-    if (!object)
-        failure = QStringLiteral("the spreadsheet server gave %1 where an object was expected").arg(result.value().describe());
-    return object;
-}
-
 } // namespace
 
-ConverterResult ConvertExcel(const ConversionTarget& target, const QString& sourcePath, ConverterServices& services)
+ConverterResult ConvertExcel(const ConversionTarget& target, const QString& sourcePath,
+                             ConverterServices& services)
 {
     CupsPrintJobWatch jobs;
     return ConvertExcel(target, sourcePath, services, jobs);
 }
 
-ConverterResult ConvertExcel(const ConversionTarget& target, const QString& sourcePath, ConverterServices& services,
-                             PrintJobWatch& jobs)
+ConverterResult ConvertExcel(const ConversionTarget& target, const QString& sourcePath,
+                             ConverterServices& services, PrintJobWatch& jobs)
 {
     ConverterResult result;
     result.outputPath = OutputPath(QDir(target.destinationFolder).absolutePath(), sourcePath);
@@ -84,16 +72,19 @@ ConverterResult ConvertExcel(const ConversionTarget& target, const QString& sour
     Result<std::shared_ptr<Dispatch>> created = services.automation.createObject(ExcelProgId);
     if (!created.ok()) {
         prompter.showMessage(QStringLiteral("无法启动Excel服务器!"));
-        result.failure = QStringLiteral("the spreadsheet server could not be started: %1").arg(created.status().message());
+        result.failure = QStringLiteral("the spreadsheet server could not be started: %1")
+                             .arg(created.status().message());
         return result;
     }
     server.application = std::move(created).value();
 
-    server.application->Invoke(ExcelMember::Visible, DispatchKind::PropertyPut, {Variant::fromBool(false)});
+    server.application->Invoke(ExcelMember::Visible, DispatchKind::PropertyPut,
+                               {Variant::fromBool(false)});
 
     // Without the saved default it could not be put back, and without "Pellucor" as
     // the default the workbook would come out of the user's own printer.
-    const Result<SavedPrinter> saved = ClaimPostScriptPrinter(services.spooler, prompter, sourcePath);
+    const Result<SavedPrinter> saved =
+        ClaimPostScriptPrinter(services.spooler, prompter, sourcePath);
     if (!saved.ok()) {
         result.failure = saved.status().message();
         server.quitAndRelease();
@@ -101,10 +92,14 @@ ConverterResult ConvertExcel(const ConversionTarget& target, const QString& sour
     }
 
     QString why;
-    server.workbooks = objectFrom(server.application->Invoke(ExcelMember::Workbooks, DispatchKind::PropertyGet, {}), why);
+    server.workbooks = ObjectFrom(
+        server.application->Invoke(ExcelMember::Workbooks, DispatchKind::PropertyGet, {}), why,
+        QStringLiteral("the spreadsheet server"));
     if (!server.workbooks) {
-        result.failure = QStringLiteral("The spreadsheet server gave no list of workbooks, so %1 was not converted: %2")
-                             .arg(sourcePath, why);
+        result.failure =
+            QStringLiteral(
+                "The spreadsheet server gave no list of workbooks, so %1 was not converted: %2")
+                .arg(sourcePath, why);
         prompter.showMessage(result.failure);
         server.quitAndRelease();
         RestoreDefaultPrinter(services.spooler, services.prompter, saved.value());
@@ -116,19 +111,22 @@ ConverterResult ConvertExcel(const ConversionTarget& target, const QString& sour
     if (!ready.ok()) {
         result.failure = ready.message();
     } else {
-        server.workbook = objectFrom(
-            server.workbooks->Invoke(ExcelMember::Add, DispatchKind::Method, {Variant::fromString(sourcePath)}),
-            result.failure);
+        server.workbook =
+            ObjectFrom(server.workbooks->Invoke(ExcelMember::Add, DispatchKind::Method,
+                                                {Variant::fromString(sourcePath)}),
+                       result.failure, QStringLiteral("the spreadsheet server"));
         if (server.workbook) {
             const std::optional<PrintJobState> baseline = jobs.newestJob(PostScriptPrinterName);
-            const Result<Variant> printOut = server.workbook->Invoke(ExcelMember::PrintOut, DispatchKind::Method,
-                                                                     printOutArguments(services.workFolder));
+            const Result<Variant> printOut =
+                server.workbook->Invoke(ExcelMember::PrintOut, DispatchKind::Method,
+                                        printOutArguments(services.workFolder));
             if (!printOut.ok()) {
                 result.failure = printOut.status().message();
             } else {
                 for (int i = 0; i < PrintWaits; ++i)
                     services.pacing.wait(PrintWaitStep);
-                const Status finished = WaitForPrintedJob(services.workFolder, CurrentUserName(), baseline, jobs);
+                const Status finished =
+                    WaitForPrintedJob(services.workFolder, CurrentUserName(), baseline, jobs);
                 printed = finished.ok();
                 if (!printed)
                     result.failure = finished.message();
@@ -138,7 +136,8 @@ ConverterResult ConvertExcel(const ConversionTarget& target, const QString& sour
 
     if (printed) {
         PdfStepServices step = services.pdfStep();
-        result = ConvertPostScriptToPdf(sourcePath, target.destinationFolder, target.settings, saved.value(), step);
+        result = ConvertPostScriptToPdf(sourcePath, target.destinationFolder, target.settings,
+                                        saved.value(), step);
     } else {
         RestoreDefaultPrinter(services.spooler, services.prompter, saved.value());
     }

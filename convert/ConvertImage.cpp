@@ -34,19 +34,22 @@ QString printerRefusal(PicturePrinter::Outcome outcome)
 
 } // namespace
 
-ConverterResult ConvertImage(const ConversionTarget& target, const QString& sourcePath, ConverterServices& services,
-                             PicturePrinter& printer, PrintJobWatch& jobs)
+ConverterResult ConvertImage(const ConversionTarget& target, const QString& sourcePath,
+                             ConverterServices& services, PicturePrinter& printer,
+                             PrintJobWatch& jobs)
 {
     ConverterResult result;
     result.outputPath = OutputPath(QDir(target.destinationFolder).absolutePath(), sourcePath);
     Prompter& prompter = services.prompter;
 
-    const Result<SavedPrinter> saved = ClaimPostScriptPrinter(services.spooler, prompter, sourcePath);
+    const Result<SavedPrinter> saved =
+        ClaimPostScriptPrinter(services.spooler, prompter, sourcePath);
     if (!saved.ok()) {
         result.failure = saved.status().message();
         return result;
     }
-    if (const Status ready = PrepareSpoolFile(services.workFolder, prompter, sourcePath); !ready.ok()) {
+    if (const Status ready = PrepareSpoolFile(services.workFolder, prompter, sourcePath);
+        !ready.ok()) {
         result.failure = ready.message();
         RestoreDefaultPrinter(services.spooler, prompter, saved.value());
         return result;
@@ -55,8 +58,11 @@ ConverterResult ConvertImage(const ConversionTarget& target, const QString& sour
     const std::optional<PrintJobState> baseline = jobs.newestJob(PostScriptPrinterName);
     const PicturePrinter::Result printed = printer.printPicture(sourcePath, sourcePath);
     if (printed.outcome == PicturePrinter::Outcome::NotDecoded) {
-        result.failure = QStringLiteral("%1 is not a picture that can be read%2; nothing was printed.")
-                             .arg(sourcePath, printed.detail.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(printed.detail));
+        result.failure =
+            QStringLiteral("%1 is not a picture that can be read%2; nothing was printed.")
+                .arg(sourcePath, printed.detail.isEmpty()
+                                     ? QString()
+                                     : QStringLiteral(" (%1)").arg(printed.detail));
         prompter.showMessage(result.failure);
         RestoreDefaultPrinter(services.spooler, prompter, saved.value());
         return result;
@@ -71,7 +77,8 @@ ConverterResult ConvertImage(const ConversionTarget& target, const QString& sour
 
     for (int i = 0; i < PrintWaits; ++i)
         services.pacing.wait(PrintWaitStep);
-    const Status finished = WaitForPrintedJob(services.workFolder, CurrentUserName(), baseline, jobs);
+    const Status finished =
+        WaitForPrintedJob(services.workFolder, CurrentUserName(), baseline, jobs);
     if (!finished.ok()) {
         result.failure = finished.message();
         RestoreDefaultPrinter(services.spooler, prompter, saved.value());
@@ -79,5 +86,6 @@ ConverterResult ConvertImage(const ConversionTarget& target, const QString& sour
     }
 
     PdfStepServices step = services.pdfStep();
-    return ConvertPostScriptToPdf(sourcePath, target.destinationFolder, target.settings, saved.value(), step);
+    return ConvertPostScriptToPdf(sourcePath, target.destinationFolder, target.settings,
+                                  saved.value(), step);
 }

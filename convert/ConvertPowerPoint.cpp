@@ -5,6 +5,7 @@
 #include "PowerPointApplication.h"
 #include "PrintContract.h"
 #include "Prompter.h"
+#include "ServerObjects.h"
 #include "Spooler.h"
 
 #include <QDir>
@@ -17,28 +18,6 @@ using namespace std::chrono_literals;
 constexpr int PrintWaits = 6;
 constexpr auto PrintWaitStep = 500ms;
 constexpr qint32 True = -1;
-
-std::shared_ptr<Dispatch> objectFrom(Result<Variant> result, QString& failure)
-{
-    if (!result.ok()) {
-        failure = result.status().message();
-        return nullptr;
-    }
-    std::shared_ptr<Dispatch> object = result.value().toDispatch();
-    if (!object)
-        failure = QStringLiteral("the presentation server gave %1 where an object was expected")
-                      .arg(result.value().describe());
-    return object;
-}
-
-void restorePrinter(ConverterServices& services, const SavedPrinter& saved)
-{
-    const Status restored = services.spooler.setDefaultPrinter(saved);
-    if (!restored.ok())
-        services.prompter.showMessage(
-            QStringLiteral("The default printer could not be set back to \"%1\": %2")
-                .arg(saved.value_or(QStringLiteral("none")), restored.message()));
-}
 
 } // namespace
 
@@ -86,36 +65,26 @@ ConverterResult ConvertPowerPoint(const ConversionTarget& target, const QString&
 
     application->Invoke(PowerPointMember::Visible, DispatchKind::PropertyPut, {Variant::fromI4(1)});
 
-    // Without the saved default it could not be put back, and without "Pellucor" as
-    // the default the slides would come out of the user's own printer.
-    const Result<SavedPrinter> saved = services.spooler.defaultPrinter();
+    const Result<SavedPrinter> saved =
+        ClaimPostScriptPrinter(services.spooler, prompter, sourcePath);
     if (!saved.ok()) {
-        fail(QStringLiteral("The default printer could not be read, so %1 was not printed: %2")
-                 .arg(sourcePath, saved.status().message()));
+        result.failure = saved.status().message();
         quitAndRelease();
         return result;
     }
 
     bool printed = false;
     QString why;
-    if (const Status selected = services.spooler.setDefaultPrinter(PostScriptPrinterName);
-        !selected.ok()) {
-        fail(QStringLiteral("The printer \"%1\" could not be made the default printer, so %2 was "
-                            "not printed: %3")
-                 .arg(PostScriptPrinterName, sourcePath, selected.message()));
-    } else if (presentations = objectFrom(application->Invoke(PowerPointMember::Presentations,
-                                                              DispatchKind::PropertyGet, {}),
-                                          why);
-               !presentations) {
+    if (presentations = ObjectFrom(
+            application->Invoke(PowerPointMember::Presentations, DispatchKind::PropertyGet, {}),
+            why, QStringLiteral("the presentation server"));
+        !presentations) {
         fail(QStringLiteral("The presentation server gave no list of presentations, so %1 was not "
                             "converted: %2")
                  .arg(sourcePath, why));
-    } else if (Status ready = PrepareWorkFolder(services.workFolder); !ready.ok()) {
-        fail(ready.message());
-    } else if (const Status cleared = ClearSpoolFile(services.workFolder); !cleared.ok()) {
-        // The previous document's PostScript must not become this file's PDF.
-        fail(QStringLiteral("The previous print could not be removed, so %1 was not printed: %2")
-                 .arg(sourcePath, cleared.message()));
+    } else if (const Status ready = PrepareSpoolFile(services.workFolder, prompter, sourcePath);
+               !ready.ok()) {
+        result.failure = ready.message();
     } else if (const Result<Variant> opened =
                    presentations->Invoke(PowerPointMember::Open, DispatchKind::Method,
                                          {Variant::fromString(sourcePath), Variant::fromI4(True),
@@ -123,9 +92,9 @@ ConverterResult ConvertPowerPoint(const ConversionTarget& target, const QString&
                !opened.ok()) {
         fail(QStringLiteral("The presentation server could not open %1: %2")
                  .arg(sourcePath, opened.status().message()));
-    } else if (presentation = objectFrom(application->Invoke(PowerPointMember::ActivePresentation,
+    } else if (presentation = ObjectFrom(application->Invoke(PowerPointMember::ActivePresentation,
                                                              DispatchKind::PropertyGet, {}),
-                                         why);
+                                         why, QStringLiteral("the presentation server"));
                !presentation) {
         fail(QStringLiteral("The presentation server gave no open presentation for %1: %2")
                  .arg(sourcePath, why));
@@ -156,7 +125,7 @@ ConverterResult ConvertPowerPoint(const ConversionTarget& target, const QString&
         result = ConvertPostScriptToPdf(sourcePath, target.destinationFolder, target.settings,
                                         saved.value(), step);
     } else {
-        restorePrinter(services, saved.value());
+        RestoreDefaultPrinter(services.spooler, prompter, saved.value());
     }
 
     quitAndRelease();

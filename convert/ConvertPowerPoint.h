@@ -1,6 +1,7 @@
 #pragma once
 
-#include "ConvertExcel.h"
+#include "Converter.h"
+#include "PrintJob.h"
 
 #include <QString>
 

@@ -4,6 +4,7 @@
 #include "OutputNaming.h"
 #include "PrintContract.h"
 #include "Prompter.h"
+#include "ServerObjects.h"
 #include "Spooler.h"
 #include "WordApplication.h"
 
@@ -74,29 +75,6 @@ struct WordArguments
 
     QList<Variant> quit() { return {Variant::byRef(no), Variant::byRef(no), Variant::byRef(no)}; }
 };
-
-// The object a call gave, or nullptr with the reason in failure.
-std::shared_ptr<Dispatch> objectFrom(Result<Variant> result, QString& failure)
-{
-    if (!result.ok()) {
-        failure = result.status().message();
-        return nullptr;
-    }
-    std::shared_ptr<Dispatch> object = result.value().toDispatch();
-    if (!object)
-        failure = QStringLiteral("the word processor gave %1 where an object was expected")
-                      .arg(result.value().describe());
-    return object;
-}
-
-void restorePrinter(ConverterServices& services, const SavedPrinter& saved)
-{
-    const Status restored = services.spooler.setDefaultPrinter(saved);
-    if (!restored.ok())
-        services.prompter.showMessage(
-            QStringLiteral("The default printer could not be set back to \"%1\": %2")
-                .arg(saved.value_or(QStringLiteral("none")), restored.message()));
-}
 
 QString seconds(std::chrono::milliseconds duration)
 {
@@ -189,21 +167,19 @@ ConverterResult ConvertWord(const ConversionTarget& target, const QString& sourc
     if (!chosen.ok()) {
         fail(QStringLiteral("The printer \"%1\" could not be chosen, so %2 was not printed: %3")
                  .arg(PostScriptPrinterName, sourcePath, chosen.status().message()));
-    } else if (documents = objectFrom(
-                   application->Invoke(WordMember::Documents, DispatchKind::PropertyGet, {}), why);
+    } else if (documents = ObjectFrom(
+                   application->Invoke(WordMember::Documents, DispatchKind::PropertyGet, {}), why,
+                   QStringLiteral("the word processor"));
                !documents) {
         fail(QStringLiteral(
                  "The word processor gave no list of documents, so %1 was not converted: %2")
                  .arg(sourcePath, why));
-    } else if (Status ready = PrepareWorkFolder(services.workFolder); !ready.ok()) {
-        fail(ready.message());
-    } else if (const Status cleared = ClearSpoolFile(services.workFolder); !cleared.ok()) {
-        // The previous document's PostScript must not become this file's PDF.
-        fail(QStringLiteral("The previous print could not be removed, so %1 was not printed: %2")
-                 .arg(sourcePath, cleared.message()));
-    } else if (document = objectFrom(
-                   documents->Invoke(WordMember::Open, DispatchKind::Method, arguments.open()),
-                   why);
+    } else if (const Status ready = PrepareSpoolFile(services.workFolder, prompter, sourcePath);
+               !ready.ok()) {
+        result.failure = ready.message();
+    } else if (document = ObjectFrom(
+                   documents->Invoke(WordMember::Open, DispatchKind::Method, arguments.open()), why,
+                   QStringLiteral("the word processor"));
                !document) {
         fail(QStringLiteral("The word processor could not open %1: %2").arg(sourcePath, why));
     } else {
@@ -258,7 +234,7 @@ ConverterResult ConvertWord(const ConversionTarget& target, const QString& sourc
         result = ConvertPostScriptToPdf(sourcePath, target.destinationFolder, target.settings,
                                         saved.value(), step);
     } else {
-        restorePrinter(services, saved.value());
+        RestoreDefaultPrinter(services.spooler, prompter, saved.value());
     }
 
     quitAndRelease();

@@ -21,15 +21,19 @@ constexpr int CompletedPollsAllowed = 10;
 Status removeIfPresent(const QString& path)
 {
     if (::unlink(QFile::encodeName(path).constData()) != 0 && errno != ENOENT)
-        return Status::failure(QStringLiteral("%1 cannot be removed: %2").arg(path, QString::fromLocal8Bit(std::strerror(errno))),
+        return Status::failure(QStringLiteral("%1 cannot be removed: %2")
+                                   .arg(path, QString::fromLocal8Bit(std::strerror(errno))),
                                errno);
     return {};
 }
 
 bool isFreshSpoolFile(const QString& path)
 {
-    struct stat st {};
-    return ::lstat(QFile::encodeName(path).constData(), &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0;
+    struct stat st
+    {
+    };
+    return ::lstat(QFile::encodeName(path).constData(), &st) == 0 && S_ISREG(st.st_mode) &&
+           st.st_size > 0;
 }
 
 QString seconds(std::chrono::milliseconds duration)
@@ -44,8 +48,8 @@ std::optional<PrintJobRecord> ParsePrintJobRecord(const QByteArray& bytes)
     if (!bytes.endsWith('\n'))
         return std::nullopt;
     const QList<QByteArray> lines = bytes.chopped(1).split('\n');
-    if (lines.size() != 3 || !lines[0].startsWith("job-id=") || !lines[1].startsWith("user=")
-        || !lines[2].startsWith("title="))
+    if (lines.size() != 3 || !lines[0].startsWith("job-id=") || !lines[1].startsWith("user=") ||
+        !lines[2].startsWith("title="))
         return std::nullopt;
     const QByteArray id = lines[0].mid(7);
     bool ok = false;
@@ -80,14 +84,16 @@ Status WaitForPrintedJob(const QString& workFolder, const QString& userName,
             const std::optional<PrintJobRecord> record = ParsePrintJobRecord(recordFile.read(4096));
             if (record && record->user == userName && (!baseline || record->jobId > baseline->id)) {
                 if (!isFreshSpoolFile(PostScriptSpoolFile(workFolder)))
-                    return Status::failure(QStringLiteral("the printer finished job %1 but left no PostScript in %2")
-                                               .arg(record->jobId)
-                                               .arg(PostScriptSpoolFile(workFolder)));
+                    return Status::failure(
+                        QStringLiteral("the printer finished job %1 but left no PostScript in %2")
+                            .arg(record->jobId)
+                            .arg(PostScriptSpoolFile(workFolder)));
                 return {};
             }
         }
 
-        const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(jobs.now() - start);
+        const auto elapsed =
+            std::chrono::duration_cast<std::chrono::milliseconds>(jobs.now() - start);
         if (baseline) {
             const std::optional<PrintJobState> job = jobs.newestJob(PostScriptPrinterName);
             if (job && job->id > baseline->id) {
@@ -96,17 +102,20 @@ Status WaitForPrintedJob(const QString& workFolder, const QString& userName,
                                                .arg(PostScriptPrinterName)
                                                .arg(job->id));
                 if (job->completed && ++completedPolls > CompletedPollsAllowed)
-                    return Status::failure(QStringLiteral("the printer \"%1\" finished job %2 without recording it")
-                                               .arg(PostScriptPrinterName)
-                                               .arg(job->id));
+                    return Status::failure(
+                        QStringLiteral("the printer \"%1\" finished job %2 without recording it")
+                            .arg(PostScriptPrinterName)
+                            .arg(job->id));
             } else if (job && elapsed >= PrintJobStartLimit) {
-                return Status::failure(QStringLiteral("no print job reached the printer \"%1\" within %2 seconds")
-                                           .arg(PostScriptPrinterName, seconds(PrintJobStartLimit)));
+                return Status::failure(
+                    QStringLiteral("no print job reached the printer \"%1\" within %2 seconds")
+                        .arg(PostScriptPrinterName, seconds(PrintJobStartLimit)));
             }
         }
         if (elapsed >= PrintJobTimeLimit)
-            return Status::failure(QStringLiteral("the printer \"%1\" did not finish the job within %2 seconds")
-                                       .arg(PostScriptPrinterName, seconds(PrintJobTimeLimit)));
+            return Status::failure(
+                QStringLiteral("the printer \"%1\" did not finish the job within %2 seconds")
+                    .arg(PostScriptPrinterName, seconds(PrintJobTimeLimit)));
         jobs.sleep(PrintJobPollInterval);
     }
 }
@@ -122,24 +131,28 @@ void RestoreDefaultPrinter(Spooler& spooler, Prompter& prompter, const SavedPrin
 {
     const Status restored = spooler.setDefaultPrinter(saved);
     if (!restored.ok())
-        prompter.showMessage(QStringLiteral("The default printer could not be set back to \"%1\": %2")
-                                 .arg(saved.value_or(QStringLiteral("none")), restored.message()));
+        prompter.showMessage(
+            QStringLiteral("The default printer could not be set back to \"%1\": %2")
+                .arg(saved.value_or(QStringLiteral("none")), restored.message()));
 }
 
-Result<SavedPrinter> ClaimPostScriptPrinter(Spooler& spooler, Prompter& prompter, const QString& sourcePath)
+Result<SavedPrinter> ClaimPostScriptPrinter(Spooler& spooler, Prompter& prompter,
+                                            const QString& sourcePath)
 {
     const Result<SavedPrinter> saved = spooler.defaultPrinter();
     if (!saved.ok()) {
-        const QString failure = QStringLiteral("The default printer could not be read, so %1 was not printed: %2")
-                                    .arg(sourcePath, saved.status().message());
+        const QString failure =
+            QStringLiteral("The default printer could not be read, so %1 was not printed: %2")
+                .arg(sourcePath, saved.status().message());
         prompter.showMessage(failure);
         return Status::failure(failure);
     }
     const Status selected = spooler.setDefaultPrinter(PostScriptPrinterName);
     if (!selected.ok()) {
-        const QString failure = QStringLiteral("The printer \"%1\" could not be made the default printer, so %2 was "
-                                               "not printed: %3")
-                                    .arg(PostScriptPrinterName, sourcePath, selected.message());
+        const QString failure =
+            QStringLiteral("The printer \"%1\" could not be made the default printer, so %2 was "
+                           "not printed: %3")
+                .arg(PostScriptPrinterName, sourcePath, selected.message());
         prompter.showMessage(failure);
         RestoreDefaultPrinter(spooler, prompter, saved.value());
         return Status::failure(failure);
@@ -152,8 +165,9 @@ Status PrepareSpoolFile(const QString& workFolder, Prompter& prompter, const QSt
     Status ready = PrepareWorkFolder(workFolder);
     if (ready.ok()) {
         if (const Status cleared = ClearSpoolFile(workFolder); !cleared.ok())
-            ready = Status::failure(QStringLiteral("The previous print could not be removed, so %1 was not printed: %2")
-                                        .arg(sourcePath, cleared.message()));
+            ready = Status::failure(
+                QStringLiteral("The previous print could not be removed, so %1 was not printed: %2")
+                    .arg(sourcePath, cleared.message()));
     }
     if (!ready.ok())
         prompter.showMessage(ready.message());

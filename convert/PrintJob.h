@@ -51,7 +51,8 @@ void RestoreDefaultPrinter(Spooler& spooler, Prompter& prompter, const SavedPrin
 // Saves the user's default printer and makes "Pellucor" the default, so that the
 // document prints there and not on the user's own printer. A failure is shown and
 // leaves the default as it was; its message names sourcePath.
-Result<SavedPrinter> ClaimPostScriptPrinter(Spooler& spooler, Prompter& prompter, const QString& sourcePath);
+Result<SavedPrinter> ClaimPostScriptPrinter(Spooler& spooler, Prompter& prompter,
+                                            const QString& sourcePath);
 
 // Makes the work folder ready and removes the previous document's PostScript, so
 // that a print that fails leaves nothing for the PDF step. A failure is shown; its

@@ -103,6 +103,8 @@ void E2eTest::SetUpTestSuite()
     makePicture(fixture("red.png"), 200, 100, 0xFF0000);
     makePicture(fixture("green.jpg"), 120, 80, 0x00A000);
     makePicture(fixture("photo.png"), 64, 48, 0x3366CC);
+    for (const char* document : {"letter.docx", "deck.pptx"})
+        QFile::copy(sourceDir() + QStringLiteral("/tests/data/office/") + QLatin1String(document), fixture(document));
 }
 
 void E2eTest::TearDownTestSuite()

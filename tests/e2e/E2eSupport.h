@@ -40,8 +40,9 @@ void makeWorkbooks(const QString& folder);
 void makePicture(const QString& path, int width, int height, unsigned rgb);
 
 // The frame of every end-to-end test: one folder of fixtures for the suite (the
-// workbooks of makeWorkbooks, and the pictures "red.png" 200 x 100, "green.jpg"
-// 120 x 80, "photo.png" 64 x 48), a QGuiApplication for Qt's printing, and checks
+// workbooks of makeWorkbooks, the pictures "red.png" 200 x 100, "green.jpg"
+// 120 x 80, "photo.png" 64 x 48, and "letter.docx" and "deck.pptx" from
+// tests/data/office), a QGuiApplication for Qt's printing, and checks
 // after each test that the default printer is what it was and that no LibreOffice
 // of ours is left running.
 class E2eTest : public testing::Test

@@ -11,6 +11,7 @@
 #include "ProgramFolder.h"
 #include "WordApplication.h"
 
+#include "E2eSupport.h"
 #include "Fakes.h"
 #include "TestFiles.h"
 
@@ -41,43 +42,12 @@ QString textOf(const QString& pdf)
     return runTool({QStringLiteral("pdftotext"), pdf, QStringLiteral("-")}).output.simplified();
 }
 
-bool pellucorExists()
-{
-    return runTool({QStringLiteral("lpstat"), QStringLiteral("-p"), PostScriptPrinterName})
-               .exitCode == 0;
-}
-
-// Every process of ours still running on the servers' LibreOffice profile.
-QStringList officeProcesses()
-{
-    const QString profile =
-        QUrl::fromLocalFile(LibreOfficeRunner::DefaultProfileFolder()).toString(QUrl::FullyEncoded);
-    QStringList found;
-    const uid_t me = ::getuid();
-    for (const QString& entry :
-         QDir(QStringLiteral("/proc")).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
-        if (QFileInfo(QStringLiteral("/proc/") + entry).ownerId() != me)
-            continue;
-        QFile cmdline(QStringLiteral("/proc/%1/cmdline").arg(entry));
-        if (!cmdline.open(QIODevice::ReadOnly))
-            continue;
-        const QString text =
-            QString::fromLocal8Bit(cmdline.readAll()).replace(QLatin1Char('\0'), QLatin1Char(' '));
-        if (text.contains(QStringLiteral("UserInstallation=") + profile))
-            found.append(entry + QLatin1Char(' ') + text);
-    }
-    return found;
-}
-
-class OfficeToPdfTest : public testing::Test
+class OfficeToPdfTest : public E2eTest
 {
 protected:
     static void SetUpTestSuite()
     {
-        fixtures = new ScratchFolder;
-        const QString data = sourceDir() + QStringLiteral("/tests/data/office/");
-        for (const char* name : {"letter.docx", "deck.pptx"})
-            QFile::copy(data + QLatin1String(name), fixtures->file(QLatin1String(name)));
+        E2eTest::SetUpTestSuite();
         writeFile(fixtures->file(QStringLiteral("plain notes.txt")),
                   "Plain notes line\nA second line with umlauts \xc3\xa4\xc3\xb6\xc3\xbc\n");
         writeFile(fixtures->file(QStringLiteral("page.html")),
@@ -96,32 +66,12 @@ protected:
                     fixtures->file(QStringLiteral("not a deck.pptx")));
     }
 
-    static void TearDownTestSuite()
-    {
-        delete fixtures;
-        fixtures = nullptr;
-    }
-
     void SetUp() override
     {
-        if (!pellucorExists())
-            GTEST_SKIP() << "the printer Pellucor is not set up (scripts/setup-printer.sh)";
+        E2eTest::SetUp();
         QDir().mkpath(destination());
         RegisterWordApplication(registry, processes, spooler);
         RegisterPowerPointApplication(registry, processes, spooler);
-        const Result<SavedPrinter> current = spooler.defaultPrinter();
-        ASSERT_TRUE(current.ok());
-        before = current.value();
-    }
-
-    void TearDown() override
-    {
-        if (IsSkipped())
-            return;
-        const Result<SavedPrinter> after = spooler.defaultPrinter();
-        ASSERT_TRUE(after.ok());
-        EXPECT_EQ(after.value(), before);
-        EXPECT_EQ(officeProcesses(), QStringList());
     }
 
     static QString destination() { return fixtures->file(QStringLiteral("pdf")); }
@@ -143,16 +93,11 @@ protected:
         return result;
     }
 
-    static ScratchFolder* fixtures;
     PosixProcessRunner processes;
-    CupsSpooler spooler;
     FakePrompter prompter;
     ImmediatePacing pacing;
     AutomationRegistry registry;
-    SavedPrinter before;
 };
-
-ScratchFolder* OfficeToPdfTest::fixtures = nullptr;
 
 TEST_F(OfficeToPdfTest, DocumentsBecomePdfs)
 {
@@ -222,7 +167,7 @@ TEST_F(OfficeToPdfTest, WhatDoesNotOpenGivesAMessageAndNoPdf)
         EXPECT_TRUE(prompter.shown.first().text.contains(QStringLiteral("could not open")))
             << result.failure.toStdString();
         EXPECT_EQ(spooler.defaultPrinter().value(), before);
-        EXPECT_EQ(officeProcesses(), QStringList());
+        EXPECT_EQ(officeProcesses({serverProfileUrl()}), QStringList());
     }
 }
 

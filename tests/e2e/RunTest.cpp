@@ -4,7 +4,7 @@
 #include "ConversionWorker.h"
 #include "ConvertImage.h"
 #include "CupsSpooler.h"
-#include "ExcelApplication.h"
+#include "StandardServers.h"
 #include "Pacing.h"
 #include "PosixProcessRunner.h"
 #include "PrintContract.h"
@@ -34,7 +34,7 @@ protected:
         E2eTest::SetUp();
         dest = scratch.file(QStringLiteral("pdf"));
         QDir().mkpath(dest);
-        RegisterExcelApplication(registry, processes, spooler);
+        RegisterStandardServers(registry, processes, spooler);
     }
 
     ConverterServices services()
@@ -95,16 +95,16 @@ TEST_F(RunTest, PictureCoversThreeTimesItsSizeAtTheTopLeft)
 TEST_F(RunTest, MixedListWithACorruptFileInTheMiddle)
 {
     RecordingPage page;
-    page.rows = {fixture("one sheet.xlsx"), fixture("red.png"), fixture("corrupt.xlsx"), fixture("budget.xls"),
-                 fixture("green.jpg")};
+    page.rows = {fixture("one sheet.xlsx"), fixture("letter.docx"), fixture("corrupt.xlsx"), fixture("deck.pptx"),
+                 fixture("red.png")};
     ConversionTarget target;
     target.destinationFolder = dest;
     const ConverterTable converters = StandardConverters(pictures, jobs);
     ConverterServices s = services();
     ConversionWorker(page, target, converters, s);
 
-    EXPECT_EQ(page.resultNames, (QStringList{QStringLiteral("one sheet.pdf"), QStringLiteral("red.pdf"),
-                                             QStringLiteral("budget.pdf"), QStringLiteral("green.pdf")}));
+    EXPECT_EQ(page.resultNames, (QStringList{QStringLiteral("one sheet.pdf"), QStringLiteral("letter.pdf"),
+                                             QStringLiteral("deck.pdf"), QStringLiteral("red.pdf")}));
     ASSERT_EQ(page.failures.size(), 1);
     EXPECT_TRUE(page.failures.first().startsWith(QStringLiteral("corrupt.xlsx: "))) << page.failures.first().toStdString();
     EXPECT_FALSE(QFile::exists(dest + QStringLiteral("/corrupt.pdf")));
