@@ -13,11 +13,8 @@
 
 namespace {
 
-using namespace std::chrono_literals;
-
-// The design's fixed wait after PrintOut: four times 500 ms.
+// The's fixed wait after PrintOut: four times 500 ms.
 constexpr int PrintWaits = 4;
-constexpr auto PrintWaitStep = 500ms;
 
 QList<Variant> printOutArguments(const QString& workFolder)
 {
@@ -123,10 +120,7 @@ ConverterResult ConvertExcel(const ConversionTarget& target, const QString& sour
             if (!printOut.ok()) {
                 result.failure = printOut.status().message();
             } else {
-                for (int i = 0; i < PrintWaits; ++i)
-                    services.pacing.wait(PrintWaitStep);
-                const Status finished =
-                    WaitForPrintedJob(services.workFolder, CurrentUserName(), baseline, jobs);
+                const Status finished = AwaitPrintedJob(services, PrintWaits, baseline, jobs);
                 printed = finished.ok();
                 if (!printed)
                     result.failure = finished.message();
@@ -134,13 +128,7 @@ ConverterResult ConvertExcel(const ConversionTarget& target, const QString& sour
         }
     }
 
-    if (printed) {
-        PdfStepServices step = services.pdfStep();
-        result = ConvertPostScriptToPdf(sourcePath, target.destinationFolder, target.settings,
-                                        saved.value(), step);
-    } else {
-        RestoreDefaultPrinter(services.spooler, services.prompter, saved.value());
-    }
+    result = FinishConversion(printed, result, target, sourcePath, saved.value(), services);
 
     server.quitAndRelease();
     return result;

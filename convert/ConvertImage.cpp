@@ -9,11 +9,8 @@
 
 namespace {
 
-using namespace std::chrono_literals;
-
 // The fixed wait after the print job: four times 500 ms.
 constexpr int PrintWaits = 4;
-constexpr auto PrintWaitStep = 500ms;
 
 // The printer's own words for a job it could not make; shown as plain boxes.
 QString printerRefusal(PicturePrinter::Outcome outcome)
@@ -75,17 +72,8 @@ ConverterResult ConvertImage(const ConversionTarget& target, const QString& sour
         return result;
     }
 
-    for (int i = 0; i < PrintWaits; ++i)
-        services.pacing.wait(PrintWaitStep);
-    const Status finished =
-        WaitForPrintedJob(services.workFolder, CurrentUserName(), baseline, jobs);
-    if (!finished.ok()) {
+    const Status finished = AwaitPrintedJob(services, PrintWaits, baseline, jobs);
+    if (!finished.ok())
         result.failure = finished.message();
-        RestoreDefaultPrinter(services.spooler, prompter, saved.value());
-        return result;
-    }
-
-    PdfStepServices step = services.pdfStep();
-    return ConvertPostScriptToPdf(sourcePath, target.destinationFolder, target.settings,
-                                  saved.value(), step);
+    return FinishConversion(finished.ok(), result, target, sourcePath, saved.value(), services);
 }

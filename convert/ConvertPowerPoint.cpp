@@ -12,11 +12,8 @@
 
 namespace {
 
-using namespace std::chrono_literals;
-
 // The fixed wait after PrintOut: six times 500 ms.
 constexpr int PrintWaits = 6;
-constexpr auto PrintWaitStep = 500ms;
 constexpr qint32 True = -1;
 
 } // namespace
@@ -109,24 +106,14 @@ ConverterResult ConvertPowerPoint(const ConversionTarget& target, const QString&
             fail(QStringLiteral("The presentation server could not print %1: %2")
                      .arg(sourcePath, printOut.status().message()));
         } else {
-            for (int i = 0; i < PrintWaits; ++i)
-                services.pacing.wait(PrintWaitStep);
-            // The fixed wait says nothing about the job: wait for its record too.
-            const Status finished =
-                WaitForPrintedJob(services.workFolder, CurrentUserName(), baseline, jobs);
+            const Status finished = AwaitPrintedJob(services, PrintWaits, baseline, jobs);
             printed = finished.ok();
             if (!printed)
                 result.failure = finished.message();
         }
     }
 
-    if (printed) {
-        PdfStepServices step = services.pdfStep();
-        result = ConvertPostScriptToPdf(sourcePath, target.destinationFolder, target.settings,
-                                        saved.value(), step);
-    } else {
-        RestoreDefaultPrinter(services.spooler, prompter, saved.value());
-    }
+    result = FinishConversion(printed, result, target, sourcePath, saved.value(), services);
 
     quitAndRelease();
     return result;

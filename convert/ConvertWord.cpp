@@ -229,13 +229,7 @@ ConverterResult ConvertWord(const ConversionTarget& target, const QString& sourc
         }
     }
 
-    if (printed) {
-        PdfStepServices step = services.pdfStep();
-        result = ConvertPostScriptToPdf(sourcePath, target.destinationFolder, target.settings,
-                                        saved.value(), step);
-    } else {
-        RestoreDefaultPrinter(services.spooler, prompter, saved.value());
-    }
+    result = FinishConversion(printed, result, target, sourcePath, saved.value(), services);
 
     quitAndRelease();
     return result;

@@ -76,7 +76,7 @@ QStringList GhostscriptCommand::arguments() const
     return args;
 }
 
-QString GhostscriptCommand::designText() const
+QString GhostscriptCommand::commandLineText() const
 {
     QString text = program + QStringLiteral("  ");
     text += QStringLiteral("-dSAFER -dNOPAUSE -dBATCH -sDEVICE=pdfwrite -dCompatibilityLevel=") +

@@ -18,7 +18,7 @@ struct GhostscriptFacts
 
 // One Ghostscript run of the PDF step. It is held as parts rather than as text, so
 // that arguments() can hand every password and path over as one argument whatever
-// it holds, while designText() renders the classic one-line form for logs and tests.
+// it holds, while commandLineText() renders the classic one-line form for logs and tests.
 struct GhostscriptCommand
 {
     enum class Encryption { None, Low, High };
@@ -38,7 +38,7 @@ struct GhostscriptCommand
     QString pdfmarksFile;
 
     QStringList arguments() const;
-    QString designText() const;
+    QString commandLineText() const;
 };
 
 // The compatibility level for a PDF Version item: "1." and the digit 3, 4 or 5 when

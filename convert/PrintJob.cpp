@@ -173,3 +173,24 @@ Status PrepareSpoolFile(const QString& workFolder, Prompter& prompter, const QSt
         prompter.showMessage(ready.message());
     return ready;
 }
+
+Status AwaitPrintedJob(ConverterServices& services, int fixedWaits,
+                       const std::optional<PrintJobState>& baseline, PrintJobWatch& jobs)
+{
+    for (int i = 0; i < fixedWaits; ++i)
+        services.pacing.wait(500ms);
+    return WaitForPrintedJob(services.workFolder, CurrentUserName(), baseline, jobs);
+}
+
+ConverterResult FinishConversion(bool printed, ConverterResult notPrinted,
+                                 const ConversionTarget& target, const QString& sourcePath,
+                                 const SavedPrinter& saved, ConverterServices& services)
+{
+    if (!printed) {
+        RestoreDefaultPrinter(services.spooler, services.prompter, saved);
+        return notPrinted;
+    }
+    PdfStepServices step = services.pdfStep();
+    return ConvertPostScriptToPdf(sourcePath, target.destinationFolder, target.settings, saved,
+                                  step);
+}

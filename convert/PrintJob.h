@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Converter.h"
 #include "PrintJobWatch.h"
 #include "Spooler.h"
 #include "Status.h"
@@ -58,3 +59,15 @@ Result<SavedPrinter> ClaimPostScriptPrinter(Spooler& spooler, Prompter& prompter
 // that a print that fails leaves nothing for the PDF step. A failure is shown; its
 // message names sourcePath.
 Status PrepareSpoolFile(const QString& workFolder, Prompter& prompter, const QString& sourcePath);
+
+// After a converter's print call: the converter's fixed waits (fixedWaits times
+// 500 ms through the pacing), then the wait for the job's record.
+Status AwaitPrintedJob(ConverterServices& services, int fixedWaits,
+                       const std::optional<PrintJobState>& baseline, PrintJobWatch& jobs);
+
+// The last step of every converter: the PDF step when the job's PostScript is in
+// place (it restores the default printer itself), otherwise the saved default
+// printer restored and notPrinted returned as it is.
+ConverterResult FinishConversion(bool printed, ConverterResult notPrinted,
+                                 const ConversionTarget& target, const QString& sourcePath,
+                                 const SavedPrinter& saved, ConverterServices& services);

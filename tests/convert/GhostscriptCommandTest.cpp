@@ -18,7 +18,7 @@ GhostscriptCommand classicCommand(const ConversionSettings& s)
 
 TEST(GhostscriptCommandTest, WorkedExampleRendersPieceByPiece)
 {
-    const QString text = classicCommand(ConversionSettings{}).designText();
+    const QString text = classicCommand(ConversionSettings{}).commandLineText();
     EXPECT_EQ(text.toStdString(), "F\\gs\\gs8.64\\bin\\gswin32c  "
                                   "-dSAFER -dNOPAUSE -dBATCH -sDEVICE=pdfwrite -dCompatibilityLevel=1.3 "
                                   "-sOutputFile=\"E:\\PDF\\Sales 2009.pdf\" "
@@ -26,13 +26,13 @@ TEST(GhostscriptCommandTest, WorkedExampleRendersPieceByPiece)
                                   " \"C:\\pdfmarks\"");
 }
 
-TEST(GhostscriptCommandTest, UserPasswordAtLowGivesTheDesignOptions)
+TEST(GhostscriptCommandTest, UserPasswordAtLowGivesTheFortyBitOptions)
 {
     ConversionSettings s;
     s.securityEnabled = 1;
     s.userPasswordEnabled = 1;
     s.userPassword = QStringLiteral("secret");
-    const QString text = classicCommand(s).designText();
+    const QString text = classicCommand(s).commandLineText();
     EXPECT_TRUE(text.contains(QStringLiteral("=1.3 -sUserPassword=\"secret\"  -dEncryptionR=2 -dKeyLength=40 "
                                              "-dPermissions=-4  -sOutputFile=")))
         << text.toStdString();
@@ -49,7 +49,7 @@ TEST(GhostscriptCommandTest, OwnerComesBeforeUserAndHighHasNoLeadingBlank)
     s.encryptionLevel = 1;
     s.printingBox = 1;
     s.pdfVersion = QStringLiteral("V1.5(Acrobat 4.xx)");
-    const QString text = classicCommand(s).designText();
+    const QString text = classicCommand(s).commandLineText();
     EXPECT_TRUE(text.contains(QStringLiteral("=1.5 -sOwnerPassword=\"o\" -sUserPassword=\"u\" "
                                              "-dEncryptionR=3 -dKeyLength=128 -dPermissions=-2048  -sOutputFile=")))
         << text.toStdString();
