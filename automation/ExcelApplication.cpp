@@ -43,26 +43,17 @@ bool isLeftOutOr(const Variant& argument, quint16 type)
     return argument.isMissing() || argument.value().vt() == type;
 }
 
-class ExcelWorkbook final : public Dispatch
+class ExcelWorkbook final : public OfficeServer::MethodObject<ExcelSession>
 {
 public:
     ExcelWorkbook(std::shared_ptr<ExcelSession> session, QString copy)
-        : m_session(std::move(session)), m_copy(std::move(copy))
+        : MethodObject(ExcelMember::PrintOut, std::move(session)), m_copy(std::move(copy))
     {
-    }
-
-    Result<Variant> Invoke(DispId member, DispatchKind kind, const QList<Variant>& arguments) override
-    {
-        if (member == ExcelMember::PrintOut && kind == DispatchKind::Method)
-            return printOut(arguments);
-        return memberNotFound(member, kind);
     }
 
 private:
-    Result<Variant> printOut(QList<Variant> arguments)
+    Result<Variant> call(QList<Variant> arguments) override
     {
-        if (const Status running = m_session->checkRunning(); !running.ok())
-            return running;
         if (const Status counted =
                 OfficeServer::padArguments(arguments, 0, 8, QStringLiteral("PrintOut takes at most 8 arguments"));
             !counted.ok())
@@ -99,27 +90,20 @@ private:
         return Variant();
     }
 
-    std::shared_ptr<ExcelSession> m_session;
     QString m_copy;
 };
 
-class ExcelWorkbooks final : public Dispatch
+class ExcelWorkbooks final : public OfficeServer::MethodObject<ExcelSession>
 {
 public:
-    explicit ExcelWorkbooks(std::shared_ptr<ExcelSession> session) : m_session(std::move(session)) {}
-
-    Result<Variant> Invoke(DispId member, DispatchKind kind, const QList<Variant>& arguments) override
+    explicit ExcelWorkbooks(std::shared_ptr<ExcelSession> session)
+        : MethodObject(ExcelMember::Add, std::move(session))
     {
-        if (member == ExcelMember::Add && kind == DispatchKind::Method)
-            return add(arguments);
-        return memberNotFound(member, kind);
     }
 
 private:
-    Result<Variant> add(const QList<Variant>& arguments)
+    Result<Variant> call(QList<Variant> arguments) override
     {
-        if (const Status running = m_session->checkRunning(); !running.ok())
-            return running;
         if (arguments.size() > 1)
             return failure(QStringLiteral("Add takes one argument"), DISP_E_BADPARAMCOUNT);
         if (arguments.isEmpty() || arguments[0].isMissing())
@@ -137,8 +121,6 @@ private:
             return copy.status();
         return Variant::fromDispatch(std::make_shared<ExcelWorkbook>(m_session, copy.value()));
     }
-
-    std::shared_ptr<ExcelSession> m_session;
 };
 
 class ExcelApplicationObject final : public Dispatch

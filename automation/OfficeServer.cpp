@@ -47,7 +47,8 @@ bool isCompoundFile(const QByteArray& head)
     return head.startsWith(QByteArray::fromHex("d0cf11e0a1b11ae1"));
 }
 
-Session::Session(ProcessRunner& processes, Spooler& spooler_, LibreOfficeOptions options, Names names)
+Session::Session(ProcessRunner& processes, Spooler& spooler_, LibreOfficeOptions options,
+                 Names names)
     : office(processes, std::move(options)), spooler(spooler_), m_names(std::move(names)),
       m_copies(QDir::tempPath() + QStringLiteral("/tabloria-%1-XXXXXX").arg(m_names.folder))
 {
@@ -60,17 +61,19 @@ Status Session::checkRunning() const
     return {};
 }
 
-Result<QString> Session::makeCopy(const QString& source, const QString& filter, const QString& format)
+Result<QString> Session::makeCopy(const QString& source, const QString& filter,
+                                  const QString& format)
 {
     if (!m_copies.isValid())
-        return failure(QStringLiteral("no temporary folder for the %1: %2").arg(m_names.copy, m_copies.errorString()));
+        return failure(QStringLiteral("no temporary folder for the %1: %2")
+                           .arg(m_names.copy, m_copies.errorString()));
     const QString folder = m_copies.filePath(QString::number(++m_nextCopy));
     if (!QDir().mkpath(folder))
         return failure(QStringLiteral("the folder %1 cannot be created").arg(folder));
     const Result<QString> copy = office.convert(source, filter, format, folder);
     if (!copy.ok())
-        return failure(
-            QStringLiteral("%1 could not be opened as %2: %3").arg(source, m_names.openedAs, copy.status().message()));
+        return failure(QStringLiteral("%1 could not be opened as %2: %3")
+                           .arg(source, m_names.openedAs, copy.status().message()));
     return copy.value();
 }
 
@@ -118,7 +121,8 @@ Status putVisibleFlag(const QList<Variant>& arguments, bool& visible)
 }
 
 void registerServer(AutomationRegistry& registry, const QString& progId, ProcessRunner& processes,
-                    LibreOfficeOptions probeOptions, std::function<std::shared_ptr<Dispatch>()> create)
+                    LibreOfficeOptions probeOptions,
+                    std::function<std::shared_ptr<Dispatch>()> create)
 {
     registry.registerServer(progId,
                             [&processes, probeOptions = std::move(probeOptions),

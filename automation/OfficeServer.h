@@ -82,12 +82,43 @@ private:
     int m_nextCopy = 0;
 };
 
+// An object of a server that answers one method, e.g. Workbooks.Add or
+// Document.PrintOut, and fails once the server has quit. SessionType is the
+// server's own session.
+template <class SessionType> class MethodObject : public Dispatch
+{
+public:
+    MethodObject(DispId method, std::shared_ptr<SessionType> session)
+        : m_session(std::move(session)), m_method(method)
+    {
+    }
+
+    Result<Variant> Invoke(DispId member, DispatchKind kind, const QList<Variant>& arguments) final
+    {
+        if (member != m_method || kind != DispatchKind::Method)
+            return memberNotFound(member, kind);
+        if (const Status running = m_session->checkRunning(); !running.ok())
+            return running;
+        return call(arguments);
+    }
+
+protected:
+    // The method, called while the server runs.
+    virtual Result<Variant> call(QList<Variant> arguments) = 0;
+
+    std::shared_ptr<SessionType> m_session;
+
+private:
+    DispId m_method;
+};
+
 // The Visible property put of the word processor and spreadsheet servers: one VT_BOOL.
 Status putVisibleFlag(const QList<Variant>& arguments, bool& visible);
 
 // Registers a server under progId. Creating it first checks with probeOptions that
 // LibreOffice can be started, and fails when it cannot; then create makes it.
 void registerServer(AutomationRegistry& registry, const QString& progId, ProcessRunner& processes,
-                    LibreOfficeOptions probeOptions, std::function<std::shared_ptr<Dispatch>()> create);
+                    LibreOfficeOptions probeOptions,
+                    std::function<std::shared_ptr<Dispatch>()> create);
 
 } // namespace OfficeServer

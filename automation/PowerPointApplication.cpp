@@ -72,29 +72,20 @@ struct PowerPointSession final : OfficeServer::Session
     std::shared_ptr<Dispatch> active;
 };
 
-class PowerPointPresentation final : public Dispatch
+class PowerPointPresentation final : public OfficeServer::MethodObject<PowerPointSession>
 {
 public:
     PowerPointPresentation(std::shared_ptr<PowerPointSession> session, QString copy)
-        : m_session(std::move(session)), m_copy(std::move(copy))
+        : MethodObject(PowerPointMember::PrintOut, std::move(session)), m_copy(std::move(copy))
     {
-    }
-
-    Result<Variant> Invoke(DispId member, DispatchKind kind,
-                           const QList<Variant>& arguments) override
-    {
-        if (member == PowerPointMember::PrintOut && kind == DispatchKind::Method)
-            return printOut(arguments);
-        return memberNotFound(member, kind);
     }
 
 private:
-    Result<Variant> printOut(QList<Variant> arguments)
+    Result<Variant> call(QList<Variant> arguments) override
     {
-        if (const Status running = m_session->checkRunning(); !running.ok())
-            return running;
-        if (const Status counted = OfficeServer::padArguments(
-                arguments, 0, PrintOutArguments, QStringLiteral("PrintOut takes at most 5 arguments"));
+        if (const Status counted =
+                OfficeServer::padArguments(arguments, 0, PrintOutArguments,
+                                           QStringLiteral("PrintOut takes at most 5 arguments"));
             !counted.ok())
             return counted;
         const std::optional<qint32> from = numberOf(arguments[0], -1);
@@ -121,31 +112,20 @@ private:
         return Variant();
     }
 
-    std::shared_ptr<PowerPointSession> m_session;
     QString m_copy;
 };
 
-class PowerPointPresentations final : public Dispatch
+class PowerPointPresentations final : public OfficeServer::MethodObject<PowerPointSession>
 {
 public:
     explicit PowerPointPresentations(std::shared_ptr<PowerPointSession> session)
-        : m_session(std::move(session))
+        : MethodObject(PowerPointMember::Open, std::move(session))
     {
-    }
-
-    Result<Variant> Invoke(DispId member, DispatchKind kind,
-                           const QList<Variant>& arguments) override
-    {
-        if (member == PowerPointMember::Open && kind == DispatchKind::Method)
-            return open(arguments);
-        return memberNotFound(member, kind);
     }
 
 private:
-    Result<Variant> open(QList<Variant> arguments)
+    Result<Variant> call(QList<Variant> arguments) override
     {
-        if (const Status running = m_session->checkRunning(); !running.ok())
-            return running;
         if (const Status counted = OfficeServer::padArguments(
                 arguments, 1, OpenArguments,
                 QStringLiteral("Open takes a file name and at most 3 more arguments"));
@@ -170,8 +150,6 @@ private:
         m_session->active = presentation;
         return Variant::fromDispatch(std::move(presentation));
     }
-
-    std::shared_ptr<PowerPointSession> m_session;
 };
 
 class PowerPointApplicationObject final : public Dispatch
@@ -261,10 +239,9 @@ std::shared_ptr<Dispatch> CreatePowerPointApplication(ProcessRunner& processes, 
 void RegisterPowerPointApplication(AutomationRegistry& registry, ProcessRunner& processes,
                                    Spooler& spooler, LibreOfficeOptions options)
 {
-    OfficeServer::registerServer(registry, PowerPointProgId, processes,
-                                 PowerPointLibreOfficeOptions(options),
-                                 [&processes, &spooler, options] {
-                                     return CreatePowerPointApplication(processes, spooler,
-                                                                        options);
-                                 });
+    OfficeServer::registerServer(
+        registry, PowerPointProgId, processes, PowerPointLibreOfficeOptions(options),
+        [&processes, &spooler, options] {
+            return CreatePowerPointApplication(processes, spooler, options);
+        });
 }

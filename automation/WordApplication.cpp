@@ -136,29 +136,20 @@ struct WordSession final : OfficeServer::Session
     }
 };
 
-class WordDocument final : public Dispatch
+class WordDocument final : public OfficeServer::MethodObject<WordSession>
 {
 public:
     WordDocument(std::shared_ptr<WordSession> session, QString copy)
-        : m_session(std::move(session)), m_copy(std::move(copy))
+        : MethodObject(WordMember::PrintOut, std::move(session)), m_copy(std::move(copy))
     {
-    }
-
-    Result<Variant> Invoke(DispId member, DispatchKind kind,
-                           const QList<Variant>& arguments) override
-    {
-        if (member == WordMember::PrintOut && kind == DispatchKind::Method)
-            return printOut(arguments);
-        return memberNotFound(member, kind);
     }
 
 private:
-    Result<Variant> printOut(QList<Variant> arguments)
+    Result<Variant> call(QList<Variant> arguments) override
     {
-        if (const Status running = m_session->checkRunning(); !running.ok())
-            return running;
-        if (const Status counted = OfficeServer::padArguments(
-                arguments, 0, PrintOutArguments, QStringLiteral("PrintOut takes at most 18 arguments"));
+        if (const Status counted =
+                OfficeServer::padArguments(arguments, 0, PrintOutArguments,
+                                           QStringLiteral("PrintOut takes at most 18 arguments"));
             !counted.ok())
             return counted;
         // Background, Append, Range, OutputFileName, From, To, Item, Copies, Pages,
@@ -220,28 +211,20 @@ private:
         return Variant();
     }
 
-    std::shared_ptr<WordSession> m_session;
     QString m_copy;
 };
 
-class WordDocuments final : public Dispatch
+class WordDocuments final : public OfficeServer::MethodObject<WordSession>
 {
 public:
-    explicit WordDocuments(std::shared_ptr<WordSession> session) : m_session(std::move(session)) {}
-
-    Result<Variant> Invoke(DispId member, DispatchKind kind,
-                           const QList<Variant>& arguments) override
+    explicit WordDocuments(std::shared_ptr<WordSession> session)
+        : MethodObject(WordMember::Open, std::move(session))
     {
-        if (member == WordMember::Open && kind == DispatchKind::Method)
-            return open(arguments);
-        return memberNotFound(member, kind);
     }
 
 private:
-    Result<Variant> open(QList<Variant> arguments)
+    Result<Variant> call(QList<Variant> arguments) override
     {
-        if (const Status running = m_session->checkRunning(); !running.ok())
-            return running;
         if (const Status counted = OfficeServer::padArguments(
                 arguments, 1, OpenArguments,
                 QStringLiteral("Open takes a file name and at most 11 more arguments"));
@@ -275,8 +258,6 @@ private:
             return copy.status();
         return Variant::fromDispatch(std::make_shared<WordDocument>(m_session, copy.value()));
     }
-
-    std::shared_ptr<WordSession> m_session;
 };
 
 class WordApplicationObject final : public Dispatch
@@ -299,8 +280,7 @@ public:
             if (kind == DispatchKind::PropertyGet)
                 return Variant::fromBool(m_session->visible);
             if (kind == DispatchKind::PropertyPut) {
-                if (const Status put =
-                        OfficeServer::putVisibleFlag(arguments, m_session->visible);
+                if (const Status put = OfficeServer::putVisibleFlag(arguments, m_session->visible);
                     !put.ok())
                     return put;
                 return Variant();

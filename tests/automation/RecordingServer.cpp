@@ -1,13 +1,17 @@
 #include "RecordingServer.h"
 
-RecordingServer::Object::Object(RecordingServer& server_, QString name_) : server(server_), name(std::move(name_)) {}
+RecordingServer::Object::Object(RecordingServer& server_, QString name_)
+    : server(server_), name(std::move(name_))
+{
+}
 
 RecordingServer::Object::~Object()
 {
     server.log.append(QStringLiteral("release ") + name);
 }
 
-Result<Variant> RecordingServer::Object::Invoke(DispId member, DispatchKind kind, const QList<Variant>& arguments)
+Result<Variant> RecordingServer::Object::Invoke(DispId member, DispatchKind kind,
+                                                const QList<Variant>& arguments)
 {
     QStringList args;
     for (const Variant& a : arguments)
@@ -16,8 +20,9 @@ Result<Variant> RecordingServer::Object::Invoke(DispId member, DispatchKind kind
                           .arg(name, describeDispatchKind(kind), server.describeMember(member),
                                args.join(QStringLiteral(", "))));
     if (server.failing.contains(member))
-        return Status::failure(QStringLiteral("member %1 failed").arg(server.describeMember(member)),
-                               statusCode(DISP_E_EXCEPTION));
+        return Status::failure(
+            QStringLiteral("member %1 failed").arg(server.describeMember(member)),
+            statusCode(DISP_E_EXCEPTION));
     Variant answer;
     if (const auto handler = server.onCall.find(member); handler != server.onCall.end())
         answer = handler->second();
@@ -37,7 +42,8 @@ void RecordingServer::registerIn(AutomationRegistry& registry)
         log.append(QStringLiteral("create ") + progId);
         if (startFails)
             return Status::failure(QStringLiteral("no server"));
-        return std::shared_ptr<Dispatch>(std::make_shared<Object>(*this, QStringLiteral("Application")));
+        return std::shared_ptr<Dispatch>(
+            std::make_shared<Object>(*this, QStringLiteral("Application")));
     });
 }
 

@@ -28,7 +28,8 @@ struct RecordingServer
         Object(RecordingServer& server_, QString name_);
         ~Object() override;
 
-        Result<Variant> Invoke(DispId member, DispatchKind kind, const QList<Variant>& arguments) override;
+        Result<Variant> Invoke(DispId member, DispatchKind kind,
+                               const QList<Variant>& arguments) override;
 
         RecordingServer& server;
         QString name;
