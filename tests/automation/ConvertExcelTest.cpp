@@ -3,7 +3,7 @@
 #include "AutomationRegistry.h"
 #include "Fakes.h"
 #include "PrintContract.h"
-#include "RecordingServer.h"
+#include "ConverterFakes.h"
 #include "TestFiles.h"
 
 #include <QDir>
@@ -40,15 +40,7 @@ public:
             return Variant();
         };
         jobs.jobsAt.insert({0ms, {7, true, true}});
-        runner.on(QStringLiteral("gs"), [this](const ProcessRequest& r) {
-            if (r.arguments.contains(QStringLiteral("-dNODISPLAY")))
-                return exitedWith(0, "no");
-            log.append(QStringLiteral("ghostscript on ") + QString::fromLatin1(readFile(PostScriptSpoolFile(work))));
-            for (const QString& a : r.arguments)
-                if (a.startsWith(QStringLiteral("-sOutputFile=")))
-                    writeFile(a.mid(13), "%PDF-1.4 from gs");
-            return exitedWith(0);
-        });
+        fakeGhostscript(runner, log, work);
     }
 
     void printerFinishes(int job, const QByteArray& postScript = "%!PS new workbook")

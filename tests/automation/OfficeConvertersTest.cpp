@@ -4,10 +4,10 @@
 #include "ConvertWord.h"
 
 #include "AutomationRegistry.h"
+#include "ConverterFakes.h"
 #include "Fakes.h"
 #include "PowerPointApplication.h"
 #include "PrintContract.h"
-#include "RecordingServer.h"
 #include "TestFiles.h"
 #include "WordApplication.h"
 
@@ -56,16 +56,7 @@ protected:
         target.destinationFolder = scratch.file(QStringLiteral("dest"));
         QDir().mkpath(target.destinationFolder);
         spooler.current = QStringLiteral("Office");
-        runner.on(QStringLiteral("gs"), [this](const ProcessRequest& r) {
-            if (r.arguments.contains(QStringLiteral("-dNODISPLAY")))
-                return exitedWith(0, "no");
-            log.append(QStringLiteral("ghostscript on ") +
-                       QString::fromLatin1(readFile(PostScriptSpoolFile(work))));
-            for (const QString& a : r.arguments)
-                if (a.startsWith(QStringLiteral("-sOutputFile=")))
-                    writeFile(a.mid(13), "%PDF-1.4 from gs");
-            return exitedWith(0);
-        });
+        fakeGhostscript(runner, log, work);
     }
 
     // The printer finishes job 8 at once: the spool file and its record are there.

@@ -5,6 +5,7 @@
 
 #include "AutomationRegistry.h"
 #include "Fakes.h"
+#include "ProcessArguments.h"
 #include "TestFiles.h"
 
 #include <QDir>
@@ -13,12 +14,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-QString argumentAfter(const QStringList& arguments, const QString& option)
-{
-    const qsizetype i = arguments.indexOf(option);
-    return i >= 0 && i + 1 < arguments.size() ? arguments[i + 1] : QString();
-}
 
 QString filterOf(const ProcessRequest& request)
 {

@@ -1,13 +1,15 @@
 #pragma once
 
 // Recording fakes for the converters' call sequences: a server that logs every call
-// and release of its objects, and a registry, spooler and pacing that log theirs
-// into the same list.
+// and release of its objects, and a registry, spooler, pacing and Ghostscript that
+// log theirs into the same list.
 #include "AutomationRegistry.h"
 #include "Converter.h"
 #include "Spooler.h"
 
 #include <QStringList>
+
+class FakeProcessRunner;
 
 #include <functional>
 #include <map>
@@ -75,3 +77,7 @@ struct LoggingPacing final : Pacing
 
     EventLog& log;
 };
+
+// Ghostscript on runner: it logs "ghostscript on <the spool file in work>" and
+// writes a PDF to its -sOutputFile; the -dNODISPLAY probe answers "no".
+void fakeGhostscript(FakeProcessRunner& runner, EventLog& log, const QString& work);

@@ -1,4 +1,8 @@
-#include "RecordingServer.h"
+#include "ConverterFakes.h"
+
+#include "Fakes.h"
+#include "PrintContract.h"
+#include "TestFiles.h"
 
 RecordingServer::Object::Object(RecordingServer& server_, QString name_)
     : server(server_), name(std::move(name_))
@@ -77,4 +81,18 @@ Status LoggingSpooler::setDefaultPrinter(const SavedPrinter& name)
 void LoggingPacing::wait(std::chrono::milliseconds duration)
 {
     log.append(QStringLiteral("wait %1 ms").arg(duration.count()));
+}
+
+void fakeGhostscript(FakeProcessRunner& runner, EventLog& log, const QString& work)
+{
+    runner.on(QStringLiteral("gs"), [&log, &work](const ProcessRequest& r) {
+        if (r.arguments.contains(QStringLiteral("-dNODISPLAY")))
+            return exitedWith(0, "no");
+        log.append(QStringLiteral("ghostscript on ") +
+                   QString::fromLatin1(readFile(PostScriptSpoolFile(work))));
+        for (const QString& a : r.arguments)
+            if (a.startsWith(QStringLiteral("-sOutputFile=")))
+                writeFile(a.mid(13), "%PDF-1.4 from gs");
+        return exitedWith(0);
+    });
 }
