@@ -123,20 +123,14 @@ private:
     }
 };
 
-class ExcelApplicationObject final : public Dispatch
+class ExcelApplicationObject final : public OfficeServer::ApplicationObject<ExcelSession, ExcelWorkbooks>
 {
 public:
-    explicit ExcelApplicationObject(std::shared_ptr<ExcelSession> session)
-        : m_session(std::move(session)), m_workbooks(std::make_shared<ExcelWorkbooks>(m_session))
-    {
-    }
+    using ApplicationObject::ApplicationObject;
 
-    ~ExcelApplicationObject() override { m_session->release(); }
-
-    Result<Variant> Invoke(DispId member, DispatchKind kind, const QList<Variant>& arguments) override
+private:
+    Result<Variant> invokeRunning(DispId member, DispatchKind kind, const QList<Variant>& arguments) override
     {
-        if (const Status running = m_session->checkRunning(); !running.ok())
-            return running;
         switch (member) {
         case ExcelMember::Visible:
             if (kind == DispatchKind::PropertyGet)
@@ -149,13 +143,11 @@ public:
             break;
         case ExcelMember::Workbooks:
             if (kind == DispatchKind::PropertyGet)
-                return Variant::fromDispatch(m_workbooks);
+                return Variant::fromDispatch(m_collection);
             break;
         case ExcelMember::Quit:
             if (kind == DispatchKind::Method) {
-                if (const Status ended = m_session->end(); !ended.ok())
-                    return ended;
-                return Variant();
+                return endServer();
             }
             break;
         default:
@@ -163,10 +155,6 @@ public:
         }
         return memberNotFound(member, kind);
     }
-
-private:
-    std::shared_ptr<ExcelSession> m_session;
-    std::shared_ptr<ExcelWorkbooks> m_workbooks;
 };
 
 } // namespace

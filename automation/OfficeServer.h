@@ -112,6 +112,43 @@ private:
     DispId m_method;
 };
 
+// The application object of a server: it gives the server's collection (Workbooks,
+// Documents, Presentations), fails once the server has quit and, released without
+// Quit, leaves no LibreOffice of the server behind.
+template <class SessionType, class CollectionType> class ApplicationObject : public Dispatch
+{
+public:
+    explicit ApplicationObject(std::shared_ptr<SessionType> session)
+        : m_session(std::move(session)), m_collection(std::make_shared<CollectionType>(m_session))
+    {
+    }
+
+    ~ApplicationObject() override { m_session->release(); }
+
+    Result<Variant> Invoke(DispId member, DispatchKind kind, const QList<Variant>& arguments) final
+    {
+        if (const Status running = m_session->checkRunning(); !running.ok())
+            return running;
+        return invokeRunning(member, kind, arguments);
+    }
+
+protected:
+    // A member, called while the server runs.
+    virtual Result<Variant> invokeRunning(DispId member, DispatchKind kind,
+                                          const QList<Variant>& arguments) = 0;
+
+    // Ends the server, as Quit does.
+    Result<Variant> endServer()
+    {
+        if (const Status ended = m_session->end(); !ended.ok())
+            return ended;
+        return Variant();
+    }
+
+    std::shared_ptr<SessionType> m_session;
+    std::shared_ptr<CollectionType> m_collection;
+};
+
 // The Visible property put of the word processor and spreadsheet servers: one VT_BOOL.
 Status putVisibleFlag(const QList<Variant>& arguments, bool& visible);
 

@@ -152,27 +152,22 @@ private:
     }
 };
 
-class PowerPointApplicationObject final : public Dispatch
+class PowerPointApplicationObject final
+    : public OfficeServer::ApplicationObject<PowerPointSession, PowerPointPresentations>
 {
 public:
-    explicit PowerPointApplicationObject(std::shared_ptr<PowerPointSession> session)
-        : m_session(std::move(session)),
-          m_presentations(std::make_shared<PowerPointPresentations>(m_session))
-    {
-    }
+    using ApplicationObject::ApplicationObject;
 
     ~PowerPointApplicationObject() override
     {
-        m_session->release();
         // The session must not keep its presentation, which keeps the session.
         m_session->active.reset();
     }
 
-    Result<Variant> Invoke(DispId member, DispatchKind kind,
-                           const QList<Variant>& arguments) override
+private:
+    Result<Variant> invokeRunning(DispId member, DispatchKind kind,
+                                  const QList<Variant>& arguments) override
     {
-        if (const Status running = m_session->checkRunning(); !running.ok())
-            return running;
         switch (member) {
         case PowerPointMember::Visible:
             if (kind == DispatchKind::PropertyGet)
@@ -190,7 +185,7 @@ public:
             break;
         case PowerPointMember::Presentations:
             if (kind == DispatchKind::PropertyGet)
-                return Variant::fromDispatch(m_presentations);
+                return Variant::fromDispatch(m_collection);
             break;
         case PowerPointMember::ActivePresentation:
             if (kind == DispatchKind::PropertyGet) {
@@ -204,9 +199,7 @@ public:
                 if (!arguments.isEmpty())
                     return failure(QStringLiteral("Quit takes no arguments"), DISP_E_BADPARAMCOUNT);
                 m_session->active.reset();
-                if (const Status ended = m_session->end(); !ended.ok())
-                    return ended;
-                return Variant();
+                return endServer();
             }
             break;
         default:
@@ -214,10 +207,6 @@ public:
         }
         return memberNotFound(member, kind);
     }
-
-private:
-    std::shared_ptr<PowerPointSession> m_session;
-    std::shared_ptr<PowerPointPresentations> m_presentations;
 };
 
 } // namespace

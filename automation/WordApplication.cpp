@@ -260,21 +260,16 @@ private:
     }
 };
 
-class WordApplicationObject final : public Dispatch
+class WordApplicationObject final
+    : public OfficeServer::ApplicationObject<WordSession, WordDocuments>
 {
 public:
-    explicit WordApplicationObject(std::shared_ptr<WordSession> session)
-        : m_session(std::move(session)), m_documents(std::make_shared<WordDocuments>(m_session))
-    {
-    }
+    using ApplicationObject::ApplicationObject;
 
-    ~WordApplicationObject() override { m_session->release(); }
-
-    Result<Variant> Invoke(DispId member, DispatchKind kind,
-                           const QList<Variant>& arguments) override
+private:
+    Result<Variant> invokeRunning(DispId member, DispatchKind kind,
+                                  const QList<Variant>& arguments) override
     {
-        if (const Status running = m_session->checkRunning(); !running.ok())
-            return running;
         switch (member) {
         case WordMember::Visible:
             if (kind == DispatchKind::PropertyGet)
@@ -298,7 +293,7 @@ public:
             break;
         case WordMember::Documents:
             if (kind == DispatchKind::PropertyGet)
-                return Variant::fromDispatch(m_documents);
+                return Variant::fromDispatch(m_collection);
             break;
         case WordMember::BackgroundPrintingStatus:
             if (kind == DispatchKind::PropertyGet)
@@ -314,7 +309,6 @@ public:
         return memberNotFound(member, kind);
     }
 
-private:
     Result<Variant> setActivePrinter(const QList<Variant>& arguments)
     {
         if (arguments.size() != 1 || arguments[0].value().vt() != VT_BSTR)
@@ -356,13 +350,8 @@ private:
             return failure(QStringLiteral("SaveChanges has the wrong type"), DISP_E_TYPEMISMATCH);
         if ((save && *save != 0) || (!save && *saveFlag))
             return notSupported(QStringLiteral("saving documents at Quit"));
-        if (const Status ended = m_session->end(); !ended.ok())
-            return ended;
-        return Variant();
+        return endServer();
     }
-
-    std::shared_ptr<WordSession> m_session;
-    std::shared_ptr<WordDocuments> m_documents;
 };
 
 } // namespace
