@@ -85,9 +85,7 @@ private:
                 return current.status();
             printer = current.value();
         }
-        if (const Status printed = m_session->print(m_copy, CopyFilter, printer); !printed.ok())
-            return printed;
-        return Variant();
+        return m_session->print(m_copy, CopyFilter, printer);
     }
 
     QString m_copy;

@@ -87,12 +87,12 @@ Result<QString> Session::defaultPrinter()
     return *current.value();
 }
 
-Status Session::print(const QString& copy, const QString& filter, const QString& printer)
+Result<Variant> Session::print(const QString& copy, const QString& filter, const QString& printer)
 {
     const Status printed = office.print(copy, filter, printer);
     if (!printed.ok())
         return failure(printed.message());
-    return {};
+    return Variant();
 }
 
 Status Session::end()

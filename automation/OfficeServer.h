@@ -67,8 +67,8 @@ public:
     // The user's default printer at the moment of the call; fails when there is none.
     Result<QString> defaultPrinter();
 
-    // Prints copy, loaded with filter, on printer.
-    Status print(const QString& copy, const QString& filter, const QString& printer);
+    // Prints copy, loaded with filter, on printer: the answer of a PrintOut.
+    Result<Variant> print(const QString& copy, const QString& filter, const QString& printer);
 
     // Quit: ends every LibreOffice of the server and removes the copies.
     Status end();

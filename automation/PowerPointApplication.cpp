@@ -106,10 +106,7 @@ private:
         const Result<QString> printer = m_session->defaultPrinter();
         if (!printer.ok())
             return printer.status();
-        if (const Status printed = m_session->print(m_copy, CopyFilter, printer.value());
-            !printed.ok())
-            return printed;
-        return Variant();
+        return m_session->print(m_copy, CopyFilter, printer.value());
     }
 
     QString m_copy;

@@ -205,10 +205,7 @@ private:
             return failure(QStringLiteral("there is no printer to print on"));
         // Printed at once; Background only says whether the caller waits, and the
         // job's progress is what BackgroundPrintingStatus reports.
-        if (const Status printed = m_session->print(m_copy, CopyFilter, printer.value());
-            !printed.ok())
-            return printed;
-        return Variant();
+        return m_session->print(m_copy, CopyFilter, printer.value());
     }
 
     QString m_copy;
