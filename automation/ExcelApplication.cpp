@@ -1,63 +1,41 @@
 #include "ExcelApplication.h"
 
-#include "AutomationRegistry.h"
-#include "Spooler.h"
-
-#include <QDir>
-#include <QFile>
-#include <QTemporaryDir>
+#include "OfficeServer.h"
 
 namespace {
+
+using OfficeServer::failure;
 
 const QString XlsxFilter = QStringLiteral("Calc MS Excel 2007 XML");
 const QString XlsFilter = QStringLiteral("MS Excel 97");
 const QString CopyFilter = QStringLiteral("calc8");
 const QString CopyFormat = QStringLiteral("ods");
 
-Status failure(const QString& message, quint32 code = DISP_E_EXCEPTION)
-{
-    return Status::failure(message, statusCode(code));
-}
-
 // The Calc import filter for a workbook file, chosen by its first bytes.
 QString workbookFilter(const QString& path, QString& why)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        why = QStringLiteral("%1 cannot be read: %2").arg(path, file.errorString());
+    const std::optional<QByteArray> head = OfficeServer::readHead(path, 8, why);
+    if (!head)
         return {};
-    }
-    const QByteArray head = file.read(8);
-    if (head.startsWith("PK\x03\x04"))
+    if (OfficeServer::isZipContainer(*head))
         return XlsxFilter;
-    if (head == QByteArray::fromHex("d0cf11e0a1b11ae1"))
+    if (OfficeServer::isCompoundFile(*head))
         return XlsFilter;
     why = QStringLiteral("%1 is not a workbook").arg(path);
     return {};
 }
 
-// What the server's objects share: the LibreOffice runner, the copies made by
-// Workbooks.Add and whether Quit has been called.
-struct ExcelSession
+// What the server's objects share: the session and the value of Visible.
+struct ExcelSession final : OfficeServer::Session
 {
     ExcelSession(ProcessRunner& processes, Spooler& spooler_, LibreOfficeOptions options)
-        : office(processes, std::move(options)), spooler(spooler_)
+        : Session(processes, spooler_, std::move(options),
+                  {QStringLiteral("spreadsheet"), QStringLiteral("workbook"), QStringLiteral("a workbook"),
+                   QStringLiteral("workbooks")})
     {
     }
 
-    LibreOfficeRunner office;
-    Spooler& spooler;
-    QTemporaryDir copies{QDir::tempPath() + QStringLiteral("/tabloria-workbooks-XXXXXX")};
-    int nextCopy = 0;
     bool visible = false;
-    bool quit = false;
-
-    Status checkRunning() const
-    {
-        if (quit)
-            return failure(QStringLiteral("the spreadsheet server has quit"));
-        return {};
-    }
 };
 
 bool isLeftOutOr(const Variant& argument, quint16 type)
@@ -65,30 +43,21 @@ bool isLeftOutOr(const Variant& argument, quint16 type)
     return argument.isMissing() || argument.value().vt() == type;
 }
 
-class ExcelWorkbook final : public Dispatch
+class ExcelWorkbook final : public OfficeServer::MethodObject<ExcelSession>
 {
 public:
     ExcelWorkbook(std::shared_ptr<ExcelSession> session, QString copy)
-        : m_session(std::move(session)), m_copy(std::move(copy))
+        : MethodObject(ExcelMember::PrintOut, std::move(session)), m_copy(std::move(copy))
     {
-    }
-
-    Result<Variant> Invoke(DispId member, DispatchKind kind, const QList<Variant>& arguments) override
-    {
-        if (member == ExcelMember::PrintOut && kind == DispatchKind::Method)
-            return printOut(arguments);
-        return memberNotFound(member, kind);
     }
 
 private:
-    Result<Variant> printOut(QList<Variant> arguments)
+    Result<Variant> call(QList<Variant> arguments) override
     {
-        if (const Status running = m_session->checkRunning(); !running.ok())
-            return running;
-        if (arguments.size() > 8)
-            return failure(QStringLiteral("PrintOut takes at most 8 arguments"), DISP_E_BADPARAMCOUNT);
-        while (arguments.size() < 8)
-            arguments.append(Variant::missing());
+        if (const Status counted =
+                OfficeServer::padArguments(arguments, 0, 8, QStringLiteral("PrintOut takes at most 8 arguments"));
+            !counted.ok())
+            return counted;
         const Variant& from = arguments[0];
         const Variant& to = arguments[1];
         const Variant& copies = arguments[2];
@@ -111,40 +80,28 @@ private:
 
         QString printer = activePrinter.isMissing() ? QString() : activePrinter.toString();
         if (printer.isEmpty()) {
-            const Result<SavedPrinter> current = m_session->spooler.defaultPrinter();
+            const Result<QString> current = m_session->defaultPrinter();
             if (!current.ok())
-                return failure(current.status().message());
-            if (!current.value())
-                return failure(QStringLiteral("there is no default printer to print on"));
-            printer = *current.value();
+                return current.status();
+            printer = current.value();
         }
-        const Status printed = m_session->office.print(m_copy, CopyFilter, printer);
-        if (!printed.ok())
-            return failure(printed.message());
-        return Variant();
+        return m_session->print(m_copy, CopyFilter, printer);
     }
 
-    std::shared_ptr<ExcelSession> m_session;
     QString m_copy;
 };
 
-class ExcelWorkbooks final : public Dispatch
+class ExcelWorkbooks final : public OfficeServer::MethodObject<ExcelSession>
 {
 public:
-    explicit ExcelWorkbooks(std::shared_ptr<ExcelSession> session) : m_session(std::move(session)) {}
-
-    Result<Variant> Invoke(DispId member, DispatchKind kind, const QList<Variant>& arguments) override
+    explicit ExcelWorkbooks(std::shared_ptr<ExcelSession> session)
+        : MethodObject(ExcelMember::Add, std::move(session))
     {
-        if (member == ExcelMember::Add && kind == DispatchKind::Method)
-            return add(arguments);
-        return memberNotFound(member, kind);
     }
 
 private:
-    Result<Variant> add(const QList<Variant>& arguments)
+    Result<Variant> call(QList<Variant> arguments) override
     {
-        if (const Status running = m_session->checkRunning(); !running.ok())
-            return running;
         if (arguments.size() > 1)
             return failure(QStringLiteral("Add takes one argument"), DISP_E_BADPARAMCOUNT);
         if (arguments.isEmpty() || arguments[0].isMissing())
@@ -157,64 +114,38 @@ private:
         const QString filter = workbookFilter(source, why);
         if (filter.isEmpty())
             return failure(why);
-        if (!m_session->copies.isValid())
-            return failure(QStringLiteral("no temporary folder for the workbook: %1").arg(m_session->copies.errorString()));
-        // One folder per workbook: two templates may share a name.
-        const QString folder = m_session->copies.filePath(QString::number(++m_session->nextCopy));
-        if (!QDir().mkpath(folder))
-            return failure(QStringLiteral("the folder %1 cannot be created").arg(folder));
-        const Result<QString> copy = m_session->office.convert(source, filter, CopyFormat, folder);
+        const Result<QString> copy = m_session->makeCopy(source, filter, CopyFormat);
         if (!copy.ok())
-            return failure(QStringLiteral("%1 could not be opened as a workbook: %2").arg(source, copy.status().message()));
+            return copy.status();
         return Variant::fromDispatch(std::make_shared<ExcelWorkbook>(m_session, copy.value()));
     }
-
-    std::shared_ptr<ExcelSession> m_session;
 };
 
-class ExcelApplicationObject final : public Dispatch
+class ExcelApplicationObject final : public OfficeServer::ApplicationObject<ExcelSession, ExcelWorkbooks>
 {
 public:
-    explicit ExcelApplicationObject(std::shared_ptr<ExcelSession> session)
-        : m_session(std::move(session)), m_workbooks(std::make_shared<ExcelWorkbooks>(m_session))
-    {
-    }
+    using ApplicationObject::ApplicationObject;
 
-    ~ExcelApplicationObject() override
+private:
+    Result<Variant> invokeRunning(DispId member, DispatchKind kind, const QList<Variant>& arguments) override
     {
-        // Released without Quit: no LibreOffice of ours may stay behind.
-        if (!m_session->quit)
-            m_session->office.endInstances();
-    }
-
-    Result<Variant> Invoke(DispId member, DispatchKind kind, const QList<Variant>& arguments) override
-    {
-        if (const Status running = m_session->checkRunning(); !running.ok())
-            return running;
         switch (member) {
         case ExcelMember::Visible:
             if (kind == DispatchKind::PropertyGet)
                 return Variant::fromBool(m_session->visible);
             if (kind == DispatchKind::PropertyPut) {
-                if (arguments.size() != 1 || arguments[0].value().vt() != VT_BOOL)
-                    return failure(QStringLiteral("Visible takes one VT_BOOL"), DISP_E_TYPEMISMATCH);
-                // Always headless; the value is only remembered.
-                m_session->visible = arguments[0].toBool();
+                if (const Status put = OfficeServer::putVisibleFlag(arguments, m_session->visible); !put.ok())
+                    return put;
                 return Variant();
             }
             break;
         case ExcelMember::Workbooks:
             if (kind == DispatchKind::PropertyGet)
-                return Variant::fromDispatch(m_workbooks);
+                return Variant::fromDispatch(m_collection);
             break;
         case ExcelMember::Quit:
             if (kind == DispatchKind::Method) {
-                m_session->quit = true;
-                const Status ended = m_session->office.endInstances();
-                m_session->copies.remove();
-                if (!ended.ok())
-                    return failure(ended.message());
-                return Variant();
+                return endServer();
             }
             break;
         default:
@@ -222,10 +153,6 @@ public:
         }
         return memberNotFound(member, kind);
     }
-
-private:
-    std::shared_ptr<ExcelSession> m_session;
-    std::shared_ptr<ExcelWorkbooks> m_workbooks;
 };
 
 } // namespace
@@ -247,10 +174,8 @@ std::shared_ptr<Dispatch> CreateExcelApplication(ProcessRunner& processes, Spool
 void RegisterExcelApplication(AutomationRegistry& registry, ProcessRunner& processes, Spooler& spooler,
                               LibreOfficeOptions options)
 {
-    registry.registerServer(ExcelProgId, [&processes, &spooler, options]() -> Result<std::shared_ptr<Dispatch>> {
-        LibreOfficeRunner probe(processes, ExcelLibreOfficeOptions(options));
-        if (const Status ready = probe.prepare(); !ready.ok())
-            return ready;
-        return CreateExcelApplication(processes, spooler, options);
-    });
+    OfficeServer::registerServer(registry, ExcelProgId, processes, ExcelLibreOfficeOptions(options),
+                                 [&processes, &spooler, options] {
+                                     return CreateExcelApplication(processes, spooler, options);
+                                 });
 }

@@ -161,9 +161,8 @@ Status LibreOfficeRunner::prepare()
                                 ? (QFileInfo(m_options.program).isExecutable() ? m_options.program : QString())
                                 : QStandardPaths::findExecutable(m_options.program);
     if (program.isEmpty())
-        return Status::failure(QStringLiteral("LibreOffice (%1) is not installed. Install the libreoffice-calc "
-                                              "package.")
-                                   .arg(m_options.program));
+        return Status::failure(QStringLiteral("LibreOffice (%1) is not installed. Install the %2 package.")
+                                   .arg(m_options.program, m_options.package));
     const QString parent = QFileInfo(m_options.profileFolder).absolutePath();
     if (!QDir().mkpath(parent))
         return Status::failure(QStringLiteral("the folder %1 cannot be created").arg(parent));

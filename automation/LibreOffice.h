@@ -23,6 +23,9 @@ struct ProfileSetting
 struct LibreOfficeOptions
 {
     QString program = QStringLiteral("soffice");
+    // The Debian package to install when the program is not there: the part of
+    // LibreOffice the server drives.
+    QString package = QStringLiteral("libreoffice-calc");
     // The private profile; empty: DefaultProfileFolder().
     QString profileFolder;
     // Settings written into the profile before every start.

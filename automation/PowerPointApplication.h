@@ -44,6 +44,10 @@ inline constexpr DispId PrintOut = 2034; // Presentation, method (From, To, Prin
 std::shared_ptr<Dispatch> CreatePowerPointApplication(ProcessRunner& processes, Spooler& spooler,
                                                       LibreOfficeOptions options = {});
 
+// The LibreOffice options of the presentation server: options naming Impress's
+// package for a LibreOffice that is not installed.
+LibreOfficeOptions PowerPointLibreOfficeOptions(LibreOfficeOptions options = {});
+
 // Registers the server as "PowerPoint.Application". Creating it fails when
 // LibreOffice cannot be started. processes and spooler must outlive the registry's
 // use.

@@ -1,17 +1,16 @@
 #include "WordApplication.h"
 
-#include "AutomationRegistry.h"
+#include "OfficeServer.h"
 #include "Spooler.h"
 
 #include <cups/cups.h>
 
-#include <QDir>
-#include <QFile>
-#include <QTemporaryDir>
-
 #include <optional>
 
 namespace {
+
+using OfficeServer::failure;
+using OfficeServer::notSupported;
 
 const QString Word2007Filter = QStringLiteral("MS Word 2007 XML");
 const QString Word97Filter = QStringLiteral("MS Word 97");
@@ -26,16 +25,6 @@ const QString CopyFormat = QStringLiteral("odt");
 constexpr int OpenArguments = 12;
 constexpr int PrintOutArguments = 18;
 constexpr int QuitArguments = 3;
-
-Status failure(const QString& message, quint32 code = DISP_E_EXCEPTION)
-{
-    return Status::failure(message, statusCode(code));
-}
-
-Status notSupported(const QString& what)
-{
-    return failure(what + QStringLiteral(" is not supported"), E_NOTIMPL);
-}
 
 // A flag as the suites pass it: VT_I2 or VT_I4 (0 false, anything else true) or
 // VT_BOOL; a left-out flag is fallback. nullopt for any other type.
@@ -69,28 +58,19 @@ std::optional<qint32> numberOf(const Variant& argument, qint32 fallback)
     return std::nullopt;
 }
 
-QByteArray headOf(const QString& path, qint64 size, QString& why)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        why = QStringLiteral("%1 cannot be read: %2").arg(path, file.errorString());
-        return {};
-    }
-    return file.read(size);
-}
-
 // The Writer import filter for a file and its open format; empty with the reason
 // in why when the file is not what the format reads.
 QString documentFilter(const QString& path, qint32 format, QString& why)
 {
     // Enough of the file to find the member names of a zip container, which come
     // first in each entry, and the root element of an XML document.
-    const QByteArray head = headOf(path, 1 << 20, why);
-    if (!why.isEmpty())
+    const std::optional<QByteArray> read = OfficeServer::readHead(path, 1 << 20, why);
+    if (!read)
         return {};
+    const QByteArray& head = *read;
     switch (format) {
     case WordOpenFormat::Auto:
-        if (head.startsWith("PK\x03\x04")) {
+        if (OfficeServer::isZipContainer(head)) {
             // A spreadsheet or presentation container would crash Writer's import.
             if (head.contains("word/document.xml"))
                 return Word2007Filter;
@@ -98,7 +78,7 @@ QString documentFilter(const QString& path, qint32 format, QString& why)
                       .arg(path);
             return {};
         }
-        if (head.startsWith(QByteArray::fromHex("d0cf11e0a1b11ae1")))
+        if (OfficeServer::isCompoundFile(head))
             return Word97Filter;
         if (head.startsWith("{\\rtf"))
             return RtfFilter;
@@ -127,32 +107,22 @@ QString documentFilter(const QString& path, qint32 format, QString& why)
     }
 }
 
-// What the server's objects share: the LibreOffice runner, the print queues, the
-// copies made by Documents.Open, the active printer and whether Quit has been
-// called.
-struct WordSession
+// What the server's objects share: the session, the print queues, the value of
+// Visible and the active printer.
+struct WordSession final : OfficeServer::Session
 {
     WordSession(ProcessRunner& processes, Spooler& spooler_, PrintQueues& queues_,
                 LibreOfficeOptions options)
-        : office(processes, std::move(options)), spooler(spooler_), queues(queues_)
+        : Session(processes, spooler_, std::move(options),
+                  {QStringLiteral("word processor"), QStringLiteral("document"),
+                   QStringLiteral("a text document"), QStringLiteral("documents")}),
+          queues(queues_)
     {
     }
 
-    LibreOfficeRunner office;
-    Spooler& spooler;
     PrintQueues& queues;
-    QTemporaryDir copies{QDir::tempPath() + QStringLiteral("/tabloria-documents-XXXXXX")};
-    int nextCopy = 0;
     bool visible = false;
     std::optional<QString> activePrinter; // read from the spooler when first needed
-    bool quit = false;
-
-    Status checkRunning() const
-    {
-        if (quit)
-            return failure(QStringLiteral("the word processor server has quit"));
-        return {};
-    }
 
     Result<QString> printer()
     {
@@ -166,32 +136,22 @@ struct WordSession
     }
 };
 
-class WordDocument final : public Dispatch
+class WordDocument final : public OfficeServer::MethodObject<WordSession>
 {
 public:
     WordDocument(std::shared_ptr<WordSession> session, QString copy)
-        : m_session(std::move(session)), m_copy(std::move(copy))
+        : MethodObject(WordMember::PrintOut, std::move(session)), m_copy(std::move(copy))
     {
-    }
-
-    Result<Variant> Invoke(DispId member, DispatchKind kind,
-                           const QList<Variant>& arguments) override
-    {
-        if (member == WordMember::PrintOut && kind == DispatchKind::Method)
-            return printOut(arguments);
-        return memberNotFound(member, kind);
     }
 
 private:
-    Result<Variant> printOut(QList<Variant> arguments)
+    Result<Variant> call(QList<Variant> arguments) override
     {
-        if (const Status running = m_session->checkRunning(); !running.ok())
-            return running;
-        if (arguments.size() > PrintOutArguments)
-            return failure(QStringLiteral("PrintOut takes at most 18 arguments"),
-                           DISP_E_BADPARAMCOUNT);
-        while (arguments.size() < PrintOutArguments)
-            arguments.append(Variant::missing());
+        if (const Status counted =
+                OfficeServer::padArguments(arguments, 0, PrintOutArguments,
+                                           QStringLiteral("PrintOut takes at most 18 arguments"));
+            !counted.ok())
+            return counted;
         // Background, Append, Range, OutputFileName, From, To, Item, Copies, Pages,
         // PageType, PrintToFile, Collate, ActivePrinterMacGX, ManualDuplexPrint,
         // PrintZoomColumn, PrintZoomRow, PrintZoomPaperWidth, PrintZoomPaperHeight.
@@ -245,39 +205,28 @@ private:
             return failure(QStringLiteral("there is no printer to print on"));
         // Printed at once; Background only says whether the caller waits, and the
         // job's progress is what BackgroundPrintingStatus reports.
-        const Status printed = m_session->office.print(m_copy, CopyFilter, printer.value());
-        if (!printed.ok())
-            return failure(printed.message());
-        return Variant();
+        return m_session->print(m_copy, CopyFilter, printer.value());
     }
 
-    std::shared_ptr<WordSession> m_session;
     QString m_copy;
 };
 
-class WordDocuments final : public Dispatch
+class WordDocuments final : public OfficeServer::MethodObject<WordSession>
 {
 public:
-    explicit WordDocuments(std::shared_ptr<WordSession> session) : m_session(std::move(session)) {}
-
-    Result<Variant> Invoke(DispId member, DispatchKind kind,
-                           const QList<Variant>& arguments) override
+    explicit WordDocuments(std::shared_ptr<WordSession> session)
+        : MethodObject(WordMember::Open, std::move(session))
     {
-        if (member == WordMember::Open && kind == DispatchKind::Method)
-            return open(arguments);
-        return memberNotFound(member, kind);
     }
 
 private:
-    Result<Variant> open(QList<Variant> arguments)
+    Result<Variant> call(QList<Variant> arguments) override
     {
-        if (const Status running = m_session->checkRunning(); !running.ok())
-            return running;
-        if (arguments.isEmpty() || arguments.size() > OpenArguments)
-            return failure(QStringLiteral("Open takes a file name and at most 11 more arguments"),
-                           DISP_E_BADPARAMCOUNT);
-        while (arguments.size() < OpenArguments)
-            arguments.append(Variant::missing());
+        if (const Status counted = OfficeServer::padArguments(
+                arguments, 1, OpenArguments,
+                QStringLiteral("Open takes a file name and at most 11 more arguments"));
+            !counted.ok())
+            return counted;
         // FileName, ConfirmConversions, ReadOnly, AddToRecentFiles, PasswordDocument,
         // PasswordTemplate, Revert, WritePasswordDocument, WritePasswordTemplate,
         // Format, Encoding, Visible.
@@ -301,53 +250,31 @@ private:
         const QString filter = documentFilter(source, *format, why);
         if (filter.isEmpty())
             return *format > WordOpenFormat::Xml || *format < 0 ? notSupported(why) : failure(why);
-        if (!m_session->copies.isValid())
-            return failure(QStringLiteral("no temporary folder for the document: %1")
-                               .arg(m_session->copies.errorString()));
-        // One folder per document: two files may share a name.
-        const QString folder = m_session->copies.filePath(QString::number(++m_session->nextCopy));
-        if (!QDir().mkpath(folder))
-            return failure(QStringLiteral("the folder %1 cannot be created").arg(folder));
-        const Result<QString> copy = m_session->office.convert(source, filter, CopyFormat, folder);
+        const Result<QString> copy = m_session->makeCopy(source, filter, CopyFormat);
         if (!copy.ok())
-            return failure(QStringLiteral("%1 could not be opened as a text document: %2")
-                               .arg(source, copy.status().message()));
+            return copy.status();
         return Variant::fromDispatch(std::make_shared<WordDocument>(m_session, copy.value()));
     }
-
-    std::shared_ptr<WordSession> m_session;
 };
 
-class WordApplicationObject final : public Dispatch
+class WordApplicationObject final
+    : public OfficeServer::ApplicationObject<WordSession, WordDocuments>
 {
 public:
-    explicit WordApplicationObject(std::shared_ptr<WordSession> session)
-        : m_session(std::move(session)), m_documents(std::make_shared<WordDocuments>(m_session))
-    {
-    }
+    using ApplicationObject::ApplicationObject;
 
-    ~WordApplicationObject() override
+private:
+    Result<Variant> invokeRunning(DispId member, DispatchKind kind,
+                                  const QList<Variant>& arguments) override
     {
-        // Released without Quit: no LibreOffice of ours may stay behind.
-        if (!m_session->quit)
-            m_session->office.endInstances();
-    }
-
-    Result<Variant> Invoke(DispId member, DispatchKind kind,
-                           const QList<Variant>& arguments) override
-    {
-        if (const Status running = m_session->checkRunning(); !running.ok())
-            return running;
         switch (member) {
         case WordMember::Visible:
             if (kind == DispatchKind::PropertyGet)
                 return Variant::fromBool(m_session->visible);
             if (kind == DispatchKind::PropertyPut) {
-                if (arguments.size() != 1 || arguments[0].value().vt() != VT_BOOL)
-                    return failure(QStringLiteral("Visible takes one VT_BOOL"),
-                                   DISP_E_TYPEMISMATCH);
-                // Always headless; the value is only remembered.
-                m_session->visible = arguments[0].toBool();
+                if (const Status put = OfficeServer::putVisibleFlag(arguments, m_session->visible);
+                    !put.ok())
+                    return put;
                 return Variant();
             }
             break;
@@ -363,7 +290,7 @@ public:
             break;
         case WordMember::Documents:
             if (kind == DispatchKind::PropertyGet)
-                return Variant::fromDispatch(m_documents);
+                return Variant::fromDispatch(m_collection);
             break;
         case WordMember::BackgroundPrintingStatus:
             if (kind == DispatchKind::PropertyGet)
@@ -379,7 +306,6 @@ public:
         return memberNotFound(member, kind);
     }
 
-private:
     Result<Variant> setActivePrinter(const QList<Variant>& arguments)
     {
         if (arguments.size() != 1 || arguments[0].value().vt() != VT_BSTR)
@@ -410,10 +336,10 @@ private:
 
     Result<Variant> quit(QList<Variant> arguments)
     {
-        if (arguments.size() > QuitArguments)
-            return failure(QStringLiteral("Quit takes at most 3 arguments"), DISP_E_BADPARAMCOUNT);
-        while (arguments.size() < QuitArguments)
-            arguments.append(Variant::missing());
+        if (const Status counted = OfficeServer::padArguments(
+                arguments, 0, QuitArguments, QStringLiteral("Quit takes at most 3 arguments"));
+            !counted.ok())
+            return counted;
         // SaveChanges: 0 (do not save) is the only value without a document to write.
         const std::optional<qint32> save = numberOf(arguments[0], 0);
         const std::optional<bool> saveFlag = flagOf(arguments[0], false);
@@ -421,16 +347,8 @@ private:
             return failure(QStringLiteral("SaveChanges has the wrong type"), DISP_E_TYPEMISMATCH);
         if ((save && *save != 0) || (!save && *saveFlag))
             return notSupported(QStringLiteral("saving documents at Quit"));
-        m_session->quit = true;
-        const Status ended = m_session->office.endInstances();
-        m_session->copies.remove();
-        if (!ended.ok())
-            return failure(ended.message());
-        return Variant();
+        return endServer();
     }
-
-    std::shared_ptr<WordSession> m_session;
-    std::shared_ptr<WordDocuments> m_documents;
 };
 
 } // namespace
@@ -463,10 +381,17 @@ Result<int> CupsPrintQueues::unfinishedJobs(const QString& printer)
     return count;
 }
 
+LibreOfficeOptions WordLibreOfficeOptions(LibreOfficeOptions options)
+{
+    options.package = QStringLiteral("libreoffice-writer");
+    return options;
+}
+
 std::shared_ptr<Dispatch> CreateWordApplication(ProcessRunner& processes, Spooler& spooler,
                                                 PrintQueues& queues, LibreOfficeOptions options)
 {
-    auto session = std::make_shared<WordSession>(processes, spooler, queues, std::move(options));
+    auto session = std::make_shared<WordSession>(processes, spooler, queues,
+                                                 WordLibreOfficeOptions(std::move(options)));
     return std::make_shared<WordApplicationObject>(std::move(session));
 }
 
@@ -474,11 +399,9 @@ void RegisterWordApplication(AutomationRegistry& registry, ProcessRunner& proces
                              Spooler& spooler, LibreOfficeOptions options)
 {
     auto queues = std::make_shared<CupsPrintQueues>();
-    registry.registerServer(
-        WordProgId, [&processes, &spooler, options, queues]() -> Result<std::shared_ptr<Dispatch>> {
-            LibreOfficeRunner probe(processes, options);
-            if (const Status ready = probe.prepare(); !ready.ok())
-                return ready;
-            return CreateWordApplication(processes, spooler, *queues, options);
-        });
+    OfficeServer::registerServer(registry, WordProgId, processes, WordLibreOfficeOptions(options),
+                                 [&processes, &spooler, options, queues] {
+                                     return CreateWordApplication(processes, spooler, *queues,
+                                                                  options);
+                                 });
 }

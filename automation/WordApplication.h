@@ -76,6 +76,10 @@ std::shared_ptr<Dispatch> CreateWordApplication(ProcessRunner& processes, Spoole
                                                 PrintQueues& queues,
                                                 LibreOfficeOptions options = {});
 
+// The LibreOffice options of the word processor server: options naming Writer's
+// package for a LibreOffice that is not installed.
+LibreOfficeOptions WordLibreOfficeOptions(LibreOfficeOptions options = {});
+
 // Registers the server as "Word.Application", over CUPS. Creating it fails when
 // LibreOffice cannot be started. processes and spooler must outlive the registry's
 // use.

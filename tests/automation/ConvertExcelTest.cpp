@@ -3,6 +3,7 @@
 #include "AutomationRegistry.h"
 #include "Fakes.h"
 #include "PrintContract.h"
+#include "ConverterFakes.h"
 #include "TestFiles.h"
 
 #include <QDir>
@@ -14,106 +15,6 @@
 namespace {
 
 using namespace std::chrono_literals;
-
-// Everything the converter does, in order, in one list.
-using EventLog = QStringList;
-
-QString describeCall(const QString& object, DispId member, DispatchKind kind, const QList<Variant>& arguments)
-{
-    QStringList args;
-    for (const Variant& a : arguments)
-        args.append(a.describe());
-    return QStringLiteral("%1 %2 0x%3 (%4)")
-        .arg(object, describeDispatchKind(kind))
-        .arg(static_cast<quint32>(member), 0, 16)
-        .arg(args.join(QStringLiteral(", ")));
-}
-
-// A recording server registered as "Excel.Application": every object logs its
-// calls and its release. A member id in `failing` fails; PrintOut runs `onPrint`.
-struct RecordingServer
-{
-    struct Object final : Dispatch
-    {
-        Object(RecordingServer& server_, QString name_) : server(server_), name(std::move(name_)) {}
-        ~Object() override { server.log.append(QStringLiteral("release ") + name); }
-
-        Result<Variant> Invoke(DispId member, DispatchKind kind, const QList<Variant>& arguments) override
-        {
-            server.log.append(describeCall(name, member, kind, arguments));
-            if (server.failing.contains(member))
-                return Status::failure(QStringLiteral("member 0x%1 failed").arg(static_cast<quint32>(member), 0, 16),
-                                       statusCode(DISP_E_EXCEPTION));
-            if (name == QStringLiteral("Application") && member == 0x23C)
-                return Variant::fromDispatch(std::make_shared<Object>(server, QStringLiteral("Workbooks")));
-            if (name == QStringLiteral("Workbooks") && member == 0xB5)
-                return Variant::fromDispatch(std::make_shared<Object>(server, QStringLiteral("Workbook")));
-            if (name == QStringLiteral("Workbook") && member == 0x6EC && server.onPrint)
-                server.onPrint();
-            return Variant();
-        }
-
-        RecordingServer& server;
-        QString name;
-    };
-
-    explicit RecordingServer(EventLog& log_) : log(log_) {}
-
-    void registerIn(AutomationRegistry& registry)
-    {
-        registry.registerServer(QStringLiteral("Excel.Application"), [this]() -> Result<std::shared_ptr<Dispatch>> {
-            log.append(QStringLiteral("create Excel.Application"));
-            if (startFails)
-                return Status::failure(QStringLiteral("no server"));
-            return std::shared_ptr<Dispatch>(std::make_shared<Object>(*this, QStringLiteral("Application")));
-        });
-    }
-
-    EventLog& log;
-    QList<DispId> failing;
-    bool startFails = false;
-    std::function<void()> onPrint;
-};
-
-struct LoggingRegistry final : AutomationRegistry
-{
-    Status CoInitialize() override
-    {
-        return initFails ? Status::failure(QStringLiteral("no")) : Status();
-    }
-    bool initFails = false;
-};
-
-struct LoggingSpooler final : Spooler
-{
-    explicit LoggingSpooler(EventLog& log_) : log(log_) {}
-    Result<SavedPrinter> defaultPrinter() override
-    {
-        log.append(QStringLiteral("get default printer"));
-        return current;
-    }
-    Status setDefaultPrinter(const SavedPrinter& name) override
-    {
-        log.append(QStringLiteral("set default printer ") + name.value_or(QStringLiteral("none")));
-        if (name && refused.contains(*name))
-            return Status::failure(QStringLiteral("not known to CUPS"));
-        current = name;
-        return {};
-    }
-    EventLog& log;
-    SavedPrinter current;
-    QStringList refused;
-};
-
-struct LoggingPacing final : Pacing
-{
-    explicit LoggingPacing(EventLog& log_) : log(log_) {}
-    void wait(std::chrono::milliseconds duration) override
-    {
-        log.append(QStringLiteral("wait %1 ms").arg(duration.count()));
-    }
-    EventLog& log;
-};
 
 QByteArray recordFor(int job, const QString& user)
 {
@@ -129,22 +30,17 @@ public:
         target.destinationFolder = scratch.file(QStringLiteral("dest"));
         QDir().mkpath(target.destinationFolder);
         spooler.current = QStringLiteral("Office");
+        server.children = {{{QStringLiteral("Application"), 0x23C}, QStringLiteral("Workbooks")},
+                           {{QStringLiteral("Workbooks"), 0xB5}, QStringLiteral("Workbook")}};
         server.registerIn(registry);
         // The printer: the job is 8 in CUPS at once, and done half a second later.
-        server.onPrint = [this] {
+        server.onCall[0x6EC] = [this] {
             jobs.jobsAt.insert({jobs.elapsed, {8, false, false}});
             jobs.actions.insert({jobs.elapsed + 500ms, [this] { printerFinishes(8); }});
+            return Variant();
         };
         jobs.jobsAt.insert({0ms, {7, true, true}});
-        runner.on(QStringLiteral("gs"), [this](const ProcessRequest& r) {
-            if (r.arguments.contains(QStringLiteral("-dNODISPLAY")))
-                return exitedWith(0, "no");
-            log.append(QStringLiteral("ghostscript on ") + QString::fromLatin1(readFile(PostScriptSpoolFile(work))));
-            for (const QString& a : r.arguments)
-                if (a.startsWith(QStringLiteral("-sOutputFile=")))
-                    writeFile(a.mid(13), "%PDF-1.4 from gs");
-            return exitedWith(0);
-        });
+        fakeGhostscript(runner, log, work);
     }
 
     void printerFinishes(int job, const QByteArray& postScript = "%!PS new workbook")
@@ -181,7 +77,7 @@ public:
     QString source = QStringLiteral("/data/Sales 2009.xlsx");
     ConversionTarget target;
     EventLog log;
-    RecordingServer server{log};
+    RecordingServer server{log, QStringLiteral("Excel.Application"), true};
     LoggingRegistry registry;
     LoggingSpooler spooler{log};
     LoggingPacing pacing{log};
@@ -262,7 +158,7 @@ TEST_F(ConvertExcelTest, FailedPrintGivesNoPdf)
         jobs.jobsAt.insert({0ms, {7, true, true}});
         server.failing = {row.failing};
         if (row.printerSilent)
-            server.onPrint = nullptr;
+            server.onCall.erase(0x6EC);
         leaveOldPrint();
 
         const ConverterResult result = convert();

@@ -2,6 +2,7 @@
 #include "ExcelApplication.h"
 
 #include "Fakes.h"
+#include "ProcessArguments.h"
 #include "TestFiles.h"
 
 #include <QDir>
@@ -9,12 +10,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-QString argumentAfter(const QStringList& arguments, const QString& option)
-{
-    const qsizetype i = arguments.indexOf(option);
-    return i >= 0 && i + 1 < arguments.size() ? arguments[i + 1] : QString();
-}
 
 class ExcelApplicationTest : public testing::Test
 {

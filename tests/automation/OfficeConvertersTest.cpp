@@ -4,6 +4,7 @@
 #include "ConvertWord.h"
 
 #include "AutomationRegistry.h"
+#include "ConverterFakes.h"
 #include "Fakes.h"
 #include "PowerPointApplication.h"
 #include "PrintContract.h"
@@ -19,108 +20,6 @@
 namespace {
 
 using namespace std::chrono_literals;
-
-using EventLog = QStringList;
-
-QString describeCall(const QString& object, DispId member, DispatchKind kind,
-                     const QList<Variant>& arguments)
-{
-    QStringList args;
-    for (const Variant& a : arguments)
-        args.append(a.describe());
-    return QStringLiteral("%1 %2 %3 (%4)")
-        .arg(object, describeDispatchKind(kind))
-        .arg(member)
-        .arg(args.join(QStringLiteral(", ")));
-}
-
-// A recording server: every object logs its calls and its release. `children`
-// says which object a member of an object gives; a member id in `failing` fails;
-// `onCall` runs for a member before it answers and may give its result.
-struct RecordingServer
-{
-    struct Object final : Dispatch
-    {
-        Object(RecordingServer& server_, QString name_) : server(server_), name(std::move(name_)) {}
-        ~Object() override { server.log.append(QStringLiteral("release ") + name); }
-
-        Result<Variant> Invoke(DispId member, DispatchKind kind,
-                               const QList<Variant>& arguments) override
-        {
-            server.log.append(describeCall(name, member, kind, arguments));
-            if (server.failing.contains(member))
-                return Status::failure(QStringLiteral("member %1 failed").arg(member),
-                                       statusCode(DISP_E_EXCEPTION));
-            Variant answer;
-            if (const auto handler = server.onCall.find(member); handler != server.onCall.end())
-                answer = handler->second();
-            if (const auto child = server.children.find({name, member});
-                child != server.children.end())
-                return Variant::fromDispatch(std::make_shared<Object>(server, child->second));
-            return answer;
-        }
-
-        RecordingServer& server;
-        QString name;
-    };
-
-    RecordingServer(EventLog& log_, QString progId_) : log(log_), progId(std::move(progId_)) {}
-
-    void registerIn(AutomationRegistry& registry)
-    {
-        registry.registerServer(progId, [this]() -> Result<std::shared_ptr<Dispatch>> {
-            log.append(QStringLiteral("create ") + progId);
-            if (startFails)
-                return Status::failure(QStringLiteral("no server"));
-            return std::shared_ptr<Dispatch>(
-                std::make_shared<Object>(*this, QStringLiteral("Application")));
-        });
-    }
-
-    EventLog& log;
-    QString progId;
-    std::map<std::pair<QString, DispId>, QString> children;
-    std::map<DispId, std::function<Variant()>> onCall;
-    QList<DispId> failing;
-    bool startFails = false;
-};
-
-struct LoggingRegistry final : AutomationRegistry
-{
-    Status CoInitialize() override
-    {
-        return initFails ? Status::failure(QStringLiteral("no")) : Status();
-    }
-    bool initFails = false;
-};
-
-struct LoggingSpooler final : Spooler
-{
-    explicit LoggingSpooler(EventLog& log_) : log(log_) {}
-    Result<SavedPrinter> defaultPrinter() override
-    {
-        log.append(QStringLiteral("get default printer"));
-        return current;
-    }
-    Status setDefaultPrinter(const SavedPrinter& name) override
-    {
-        log.append(QStringLiteral("set default printer ") + name.value_or(QStringLiteral("none")));
-        current = name;
-        return {};
-    }
-    EventLog& log;
-    SavedPrinter current;
-};
-
-struct LoggingPacing final : Pacing
-{
-    explicit LoggingPacing(EventLog& log_) : log(log_) {}
-    void wait(std::chrono::milliseconds duration) override
-    {
-        log.append(QStringLiteral("wait %1 ms").arg(duration.count()));
-    }
-    EventLog& log;
-};
 
 // CUPS and a clock that only moves when the converter sleeps; `at` runs an action
 // once a time is reached.
@@ -157,16 +56,7 @@ protected:
         target.destinationFolder = scratch.file(QStringLiteral("dest"));
         QDir().mkpath(target.destinationFolder);
         spooler.current = QStringLiteral("Office");
-        runner.on(QStringLiteral("gs"), [this](const ProcessRequest& r) {
-            if (r.arguments.contains(QStringLiteral("-dNODISPLAY")))
-                return exitedWith(0, "no");
-            log.append(QStringLiteral("ghostscript on ") +
-                       QString::fromLatin1(readFile(PostScriptSpoolFile(work))));
-            for (const QString& a : r.arguments)
-                if (a.startsWith(QStringLiteral("-sOutputFile=")))
-                    writeFile(a.mid(13), "%PDF-1.4 from gs");
-            return exitedWith(0);
-        });
+        fakeGhostscript(runner, log, work);
     }
 
     // The printer finishes job 8 at once: the spool file and its record are there.

@@ -5,6 +5,7 @@
 
 #include "AutomationRegistry.h"
 #include "Fakes.h"
+#include "ProcessArguments.h"
 #include "TestFiles.h"
 
 #include <QDir>
@@ -13,12 +14,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-QString argumentAfter(const QStringList& arguments, const QString& option)
-{
-    const qsizetype i = arguments.indexOf(option);
-    return i >= 0 && i + 1 < arguments.size() ? arguments[i + 1] : QString();
-}
 
 QString filterOf(const ProcessRequest& request)
 {
@@ -367,8 +362,13 @@ TEST(OfficeRegistration, CreationFailsWithoutLibreOffice)
     options.profileFolder = scratch.file(QStringLiteral("profile"));
     RegisterWordApplication(registry, runner, spooler, options);
     RegisterPowerPointApplication(registry, runner, spooler, options);
-    EXPECT_FALSE(registry.createObject(QStringLiteral("Word.Application")).ok());
-    EXPECT_FALSE(registry.createObject(QStringLiteral("PowerPoint.Application")).ok());
+    // Each names the part of LibreOffice it needs.
+    const auto word = registry.createObject(QStringLiteral("Word.Application"));
+    ASSERT_FALSE(word.ok());
+    EXPECT_TRUE(word.status().message().contains(QStringLiteral("libreoffice-writer")));
+    const auto presentation = registry.createObject(QStringLiteral("PowerPoint.Application"));
+    ASSERT_FALSE(presentation.ok());
+    EXPECT_TRUE(presentation.status().message().contains(QStringLiteral("libreoffice-impress")));
     EXPECT_TRUE(runner.requests.isEmpty());
 }
 
