@@ -90,7 +90,7 @@ const QString PrintOutCall = QStringLiteral(
     "Workbook method 0x6ec (VT_ERROR 0x80020004, VT_ERROR 0x80020004, VT_I4 1, VT_I2 0, VT_ERROR 0x80020004, "
     "VT_ERROR 0x80020004, VT_ERROR 0x80020004, VT_BSTR \"%1\")");
 
-TEST_F(ConvertExcelTest, CallsTheServerInTheDesignedOrder)
+TEST_F(ConvertExcelTest, CallsTheServerInItsFixedOrder)
 {
     leaveOldPrint();
     const ConverterResult result = convert();
