@@ -45,8 +45,8 @@ const ConverterFunction& ConverterTable::forPath(const QString& sourcePath) cons
     return word;
 }
 
-int ConversionWorker(WorkerPage& page, const ConversionTarget& target, const ConverterTable& converters,
-                     ConverterServices& services)
+int ConversionWorker(WorkerPage& page, const ConversionTarget& target,
+                     const ConverterTable& converters, ConverterServices& services)
 {
     page.setBusy(true);
     services.pacing.wait(100ms);
@@ -60,7 +60,8 @@ int ConversionWorker(WorkerPage& page, const ConversionTarget& target, const Con
         // QFileInfo::exists sees a dangling link as missing; a link is still a name
         // that the PDF would replace.
         const QFileInfo existing(outputPath);
-        const bool skip = (existing.exists() || existing.isSymLink()) && !page.askReplace(outputPath);
+        const bool skip =
+            (existing.exists() || existing.isSymLink()) && !page.askReplace(outputPath);
         if (!skip) {
             const ConverterFunction& convert = converters.forPath(sourcePath);
             ConverterResult result;
@@ -77,7 +78,8 @@ int ConversionWorker(WorkerPage& page, const ConversionTarget& target, const Con
                 ++produced;
             } else {
                 page.reportFailed(sourcePath, outputPath,
-                                  result.failure.isEmpty() ? QStringLiteral("no PDF was written") : result.failure);
+                                  result.failure.isEmpty() ? QStringLiteral("no PDF was written")
+                                                           : result.failure);
             }
         }
 
@@ -103,11 +105,16 @@ int ConversionWorker(WorkerPage& page, const ConversionTarget& target, const Con
     return 0;
 }
 
-std::thread StartConversionRun(WorkerPage& page, const ConverterTable& converters, ConverterServices& services)
+std::thread StartConversionRun(WorkerPage& page, const ConverterTable& converters,
+                               ConverterServices& services, std::function<void()> finished)
 {
     ConversionTarget target;
     target.settings = page.captureSettings();
     target.destinationFolder = page.destinationText();
     page.setFinishFolder(WithTrailingSlash(target.destinationFolder));
-    return std::thread([&page, target, converters, &services]() { ConversionWorker(page, target, converters, services); });
+    return std::thread([&page, target, converters, &services, finished = std::move(finished)]() {
+        ConversionWorker(page, target, converters, services);
+        if (finished)
+            finished();
+    });
 }

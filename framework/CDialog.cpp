@@ -122,14 +122,16 @@ CtlColor colorKindOf(const QWidget* w)
         return w->isEnabled() ? CtlColor::Edit : CtlColor::Static;
     if (qobject_cast<const QPushButton*>(w) != nullptr)
         return CtlColor::Button;
-    if (qobject_cast<const QComboBox*>(w) != nullptr || qobject_cast<const QListWidget*>(w) != nullptr)
+    if (qobject_cast<const QComboBox*>(w) != nullptr ||
+        qobject_cast<const QListWidget*>(w) != nullptr)
         return CtlColor::ListBox;
     return CtlColor::Static;
 }
 
 } // namespace
 
-CDialog::CDialog(int templateId, QWidget* parentWindow) : QDialog(parentWindow), m_templateId(templateId)
+CDialog::CDialog(int templateId, QWidget* parentWindow)
+    : QDialog(parentWindow), m_templateId(templateId)
 {
     PreTranslateFilter::ensureInstalled();
 }
@@ -249,10 +251,11 @@ QWidget* CDialog::createControl(const ControlTemplate& c)
     } else if (c.className == QLatin1String("edit")) {
         if (c.has(QStringLiteral("multiline"))) {
             auto* edit = new QPlainTextEdit(c.text, this);
-            edit->setLineWrapMode(c.has(QStringLiteral("autohscroll")) ? QPlainTextEdit::NoWrap
-                                                                       : QPlainTextEdit::WidgetWidth);
-            edit->setVerticalScrollBarPolicy(c.has(QStringLiteral("vscroll")) ? Qt::ScrollBarAlwaysOn
-                                                                              : Qt::ScrollBarAlwaysOff);
+            edit->setLineWrapMode(c.has(QStringLiteral("autohscroll"))
+                                      ? QPlainTextEdit::NoWrap
+                                      : QPlainTextEdit::WidgetWidth);
+            edit->setVerticalScrollBarPolicy(
+                c.has(QStringLiteral("vscroll")) ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
             edit->setTabChangesFocus(true);
             if (!border)
                 edit->setFrameStyle(QFrame::NoFrame);
@@ -445,6 +448,25 @@ void CDialog::initialise()
 {
     OnInitDialog();
     ApplyControlColors();
+    FitLabels();
+}
+
+void CDialog::FitLabels()
+{
+    // The templates measure their texts in the narrow faces they were drawn with; a
+    // one-line label whose text is wider in the desktop's face grows to the right
+    // rather than wrap into a second line that its rectangle cannot show.
+    for (auto it = m_controls.cbegin(); it != m_controls.cend(); ++it) {
+        auto* label = qobject_cast<QLabel*>(it.value());
+        if (label == nullptr || label->text().isEmpty() || !label->pixmap().isNull())
+            continue;
+        const QFontMetrics metrics(label->font());
+        const int needed = metrics.horizontalAdvance(label->text()) + 2;
+        if (needed > label->width() && label->height() < 2 * metrics.lineSpacing()) {
+            label->setWordWrap(false);
+            label->resize(needed, label->height());
+        }
+    }
 }
 
 int CDialog::DoModal()
@@ -484,7 +506,9 @@ bool CDialog::OnInitDialog()
     return true;
 }
 
-void CDialog::DoDataExchange(CDataExchange*) {}
+void CDialog::DoDataExchange(CDataExchange*)
+{
+}
 
 void CDialog::OnOK()
 {
@@ -502,7 +526,9 @@ bool CDialog::PreTranslateMessage(MSG*)
     return false;
 }
 
-void CDialog::OnTimer(int) {}
+void CDialog::OnTimer(int)
+{
+}
 
 void CDialog::OnCommand(int id, int)
 {
@@ -575,7 +601,8 @@ void CDialog::applyColors(QWidget* control, CtlColor kind)
     case CtlColorBrush::Kind::Null:
         control->setAutoFillBackground(false);
         break;
-    case CtlColorBrush::Kind::Default: break;
+    case CtlColorBrush::Kind::Default:
+        break;
     }
     if (dc.backgroundColor && !dc.transparent && brush.kind != CtlColorBrush::Kind::Solid) {
         palette.setColor(background, *dc.backgroundColor);

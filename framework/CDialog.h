@@ -90,6 +90,8 @@ public:
 
     // Asks the control-colour hook again for the dialog and every control.
     void ApplyControlColors();
+    // Widens one-line labels whose text does not fit their rectangle.
+    void FitLabels();
 
     // Delivers a command as a click of control `id` would.
     void SendCommand(int id, int notifyCode = BN_CLICKED) { OnCommand(id, notifyCode); }

@@ -22,13 +22,20 @@ QFont CreateGdiFont(const QString& face, int height, int width, int weight, bool
     Q_UNUSED(face);
     QFont font;
     setSansFamilies(font);
-    font.setPixelSize(height > 0 ? height : 12);
     font.setWeight(weight >= 600 ? QFont::Bold : QFont::Normal);
+    // The height asked for is the whole character cell (ascent and descent), as the
+    // windows' fonts count it; the face's own em is smaller by its line gap.
+    const int cell = height > 0 ? height : 12;
+    font.setPixelSize(cell);
+    const int measured = QFontMetrics(font).height();
+    if (measured > cell)
+        font.setPixelSize(std::max(1, static_cast<int>(std::lround(1.0 * cell * cell / measured))));
     font.setUnderline(underline);
     if (width > 0) {
         const int natural = QFontMetrics(font).averageCharWidth();
         if (natural > 0)
-            font.setStretch(std::clamp(static_cast<int>(std::lround(100.0 * width / natural)), 50, 200));
+            font.setStretch(
+                std::clamp(static_cast<int>(std::lround(100.0 * width / natural)), 50, 200));
     }
     return font;
 }

@@ -1,0 +1,36 @@
+#pragma once
+
+#include "AutomationRegistry.h"
+#include "ConversionWorker.h"
+#include "CupsSpooler.h"
+#include "FrameworkPrompter.h"
+#include "Pacing.h"
+#include "PosixProcessRunner.h"
+#include "PrintJobWatch.h"
+#include "QtPicturePrinter.h"
+
+// The real world behind a run of the windows: processes, the print service, the
+// office servers, message boxes and the designed fixed waits, with the standard
+// converters over them. Lives as long as the main window.
+class StandardEngine
+{
+public:
+    StandardEngine();
+
+    StandardEngine(const StandardEngine&) = delete;
+    StandardEngine& operator=(const StandardEngine&) = delete;
+
+    const ConverterTable& converters() const { return m_converters; }
+    ConverterServices& services() { return m_services; }
+
+private:
+    PosixProcessRunner m_processes;
+    CupsSpooler m_spooler;
+    FrameworkPrompter m_prompter;
+    SleepingPacing m_pacing;
+    AutomationRegistry m_automation;
+    QtPicturePrinter m_pictures;
+    CupsPrintJobWatch m_jobs;
+    ConverterTable m_converters;
+    ConverterServices m_services;
+};
