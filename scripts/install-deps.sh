@@ -12,7 +12,7 @@ ghostscript
 libreoffice-calc libreoffice-writer libreoffice-impress libreoffice-core
 poppler-utils qpdf
 fonts-dejavu-core fonts-liberation2
-xvfb xauth imagemagick
+xvfb xauth imagemagick xdotool desktop-file-utils
 python3 python3-openpyxl
 "
 
