@@ -178,9 +178,13 @@ bool CDialog::build()
         }
         created.append(w);
     }
-    // The first control of a template lies on top of the later ones.
+    // The first control of a template lies on top of the later ones; group boxes
+    // only frame the controls inside them and lie below everything.
     for (QWidget* w : created)
         w->lower();
+    for (QWidget* w : created)
+        if (qobject_cast<QGroupBox*>(w) != nullptr)
+            w->lower();
     m_built = true;
     return true;
 }
@@ -454,17 +458,24 @@ void CDialog::initialise()
 void CDialog::FitLabels()
 {
     // The templates measure their texts in the narrow faces they were drawn with; a
-    // one-line label whose text is wider in the desktop's face grows to the right
-    // rather than wrap into a second line that its rectangle cannot show.
-    for (auto it = m_controls.cbegin(); it != m_controls.cend(); ++it) {
-        auto* label = qobject_cast<QLabel*>(it.value());
-        if (label == nullptr || label->text().isEmpty() || !label->pixmap().isNull())
+    // one-line label, check box or radio button whose text is wider in the desktop's
+    // face grows to the right rather than wrap or cut its text.
+    for (QWidget* w : findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        if (!w->property(kControlId).isValid())
             continue;
-        const QFontMetrics metrics(label->font());
-        const int needed = metrics.horizontalAdvance(label->text()) + 2;
-        if (needed > label->width() && label->height() < 2 * metrics.lineSpacing()) {
-            label->setWordWrap(false);
-            label->resize(needed, label->height());
+        if (auto* label = qobject_cast<QLabel*>(w)) {
+            if (label->text().isEmpty() || !label->pixmap().isNull())
+                continue;
+            const QFontMetrics metrics(label->font());
+            const int needed = metrics.horizontalAdvance(label->text()) + 2;
+            if (needed > label->width() && label->height() < 2 * metrics.lineSpacing()) {
+                label->setWordWrap(false);
+                label->resize(needed, label->height());
+            }
+        } else if (qobject_cast<QCheckBox*>(w) != nullptr || qobject_cast<QRadioButton*>(w) != nullptr) {
+            const int needed = w->sizeHint().width();
+            if (!static_cast<QAbstractButton*>(w)->text().isEmpty() && needed > w->width())
+                w->resize(needed, w->height());
         }
     }
 }

@@ -10,7 +10,9 @@ namespace {
 
 void setSansFamilies(QFont& font)
 {
-    font.setFamilies({QStringLiteral("DejaVu Sans"), QStringLiteral("Liberation Sans"),
+    // Liberation Sans first: its widths are close to those the dialog layouts were
+    // measured with, so texts keep to their rectangles.
+    font.setFamilies({QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans"),
                       QStringLiteral("sans-serif")});
     font.setStyleHint(QFont::SansSerif);
 }
