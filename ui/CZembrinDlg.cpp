@@ -167,6 +167,11 @@ void CZembrinDlg::keyPressEvent(QKeyEvent* e)
         ShowSystemMenu();
         return;
     }
+    // The help command of the program: F1 anywhere in the window opens the help page.
+    if (e->key() == Qt::Key_F1) {
+        CurrentShell().open(HelpFileUrl());
+        return;
+    }
     CDialog::keyPressEvent(e);
 }
 

@@ -653,6 +653,11 @@ private slots:
         QCOMPARE(shell.opened.mid(1), (QList<QUrl>{HelpFileUrl(), HomePageUrl()}));
         QVERIFY(QFileInfo::exists(HelpFileUrl().toLocalFile()));
         QVERIFY(QFileInfo::exists(HomePageUrl().toLocalFile()));
+        QTest::keyClick(h.mainEdit(1021), Qt::Key_F1);
+        QCOMPARE(shell.opened.last(), HelpFileUrl());
+        QTest::keyClick(h.mainEdit(1021), Qt::Key_Space, Qt::AltModifier);
+        QTRY_VERIFY(h.dialog->SystemMenu()->isVisible());
+        h.dialog->SystemMenu()->hide();
         const QList<QAction*> items = h.dialog->SystemMenu()->actions();
         QVERIFY(items.size() >= 2 && items.at(items.size() - 2)->isSeparator());
         QCOMPARE(items.last()->text(), QStringLiteral("&About Zembrin..."));
