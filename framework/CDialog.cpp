@@ -472,7 +472,8 @@ void CDialog::FitLabels()
                 label->setWordWrap(false);
                 label->resize(needed, label->height());
             }
-        } else if (qobject_cast<QCheckBox*>(w) != nullptr || qobject_cast<QRadioButton*>(w) != nullptr) {
+        } else if (qobject_cast<QCheckBox*>(w) != nullptr ||
+                   qobject_cast<QRadioButton*>(w) != nullptr) {
             const int needed = w->sizeHint().width();
             if (!static_cast<QAbstractButton*>(w)->text().isEmpty() && needed > w->width())
                 w->resize(needed, w->height());

@@ -14,6 +14,7 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QShortcut>
 #include <QWindow>
 
 namespace {
@@ -79,6 +80,9 @@ bool CZembrinDlg::OnInitDialog()
         m_systemMenu->addAction(about, this, [this] { OnSysCommand(IDM_ABOUTBOX); });
     }
     setWindowIcon(m_icon);
+    // Alt+Space opens the window's menu wherever the focus is, as a system menu would.
+    auto* menuKey = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_Space), this);
+    connect(menuKey, &QShortcut::activated, this, [this] { ShowSystemMenu(); });
 
     m_client = rect();
     setMask(RoundedWindowRegion(m_client));
@@ -163,10 +167,6 @@ void CZembrinDlg::mousePressEvent(QMouseEvent* e)
 
 void CZembrinDlg::keyPressEvent(QKeyEvent* e)
 {
-    if (e->key() == Qt::Key_Space && e->modifiers() == Qt::AltModifier) {
-        ShowSystemMenu();
-        return;
-    }
     // The help command of the program: F1 anywhere in the window opens the help page.
     if (e->key() == Qt::Key_F1) {
         CurrentShell().open(HelpFileUrl());

@@ -655,7 +655,9 @@ private slots:
         QVERIFY(QFileInfo::exists(HomePageUrl().toLocalFile()));
         QTest::keyClick(h.mainEdit(1021), Qt::Key_F1);
         QCOMPARE(shell.opened.last(), HelpFileUrl());
-        QTest::keyClick(h.mainEdit(1021), Qt::Key_Space, Qt::AltModifier);
+        h.dialog->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&*h.dialog));
+        QTest::keyClick(h.dialog->windowHandle(), Qt::Key_Space, Qt::AltModifier);
         QTRY_VERIFY(h.dialog->SystemMenu()->isVisible());
         h.dialog->SystemMenu()->hide();
         const QList<QAction*> items = h.dialog->SystemMenu()->actions();

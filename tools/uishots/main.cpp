@@ -46,9 +46,11 @@ void shoot(QWidget& window, const QString& name)
 void press(QWidget& target, const QPoint& at)
 {
     const QPointF global = target.mapToGlobal(at);
-    QMouseEvent down(QEvent::MouseButtonPress, at, global, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QMouseEvent down(QEvent::MouseButtonPress, at, global, Qt::LeftButton, Qt::LeftButton,
+                     Qt::NoModifier);
     QApplication::sendEvent(&target, &down);
-    QMouseEvent up(QEvent::MouseButtonRelease, at, global, Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+    QMouseEvent up(QEvent::MouseButtonRelease, at, global, Qt::LeftButton, Qt::NoButton,
+                   Qt::NoModifier);
     QApplication::sendEvent(&target, &up);
 }
 
@@ -70,7 +72,8 @@ int main(int argc, char** argv)
     const QStringList samples{QStringLiteral("/home/ada/Documents/Budget 2027.xlsx"),
                               QStringLiteral("/home/ada/Documents/Quarterly figures.xls"),
                               QStringLiteral("/home/ada/Documents/Travel expenses.xlsx")};
-    const QStringList sizes{QStringLiteral("38 KB"), QStringLiteral("112 KB"), QStringLiteral("9 KB")};
+    const QStringList sizes{QStringLiteral("38 KB"), QStringLiteral("112 KB"),
+                            QStringLiteral("9 KB")};
     for (int i = 0; i < samples.size(); ++i) {
         list.InsertItem(i, samples[i]);
         list.SetItemText(i, 1, sizes[i]);
@@ -92,7 +95,8 @@ int main(int argc, char** argv)
     CXPTabCtrl* inner = window.optionsPage().findChild<CXPTabCtrl*>();
     window.optionsPage().descriptionPage().SetDlgItemText(1026, QStringLiteral("Budget 2027"));
     window.optionsPage().descriptionPage().SetDlgItemText(1044, QStringLiteral("Ada Lovelace"));
-    window.optionsPage().descriptionPage().SetDlgItemText(1037, QStringLiteral("budget\r\nplanning"));
+    window.optionsPage().descriptionPage().SetDlgItemText(1037,
+                                                          QStringLiteral("budget\r\nplanning"));
     shoot(window, QStringLiteral("options-description.png"));
     if (inner != nullptr) {
         press(*inner, inner->GetItemRect(1).center());
