@@ -1,8 +1,54 @@
 #include "Terminal.h"
 
+#include <atomic>
 #include <cstdio>
 #include <string>
+#include <termios.h>
 #include <unistd.h>
+
+namespace {
+
+termios savedTerminal{};
+std::atomic<bool> echoOff{false};
+
+} // namespace
+
+void RestoreTerminalEcho()
+{
+    if (echoOff.exchange(false)) {
+        ::tcsetattr(STDIN_FILENO, TCSAFLUSH, &savedTerminal);
+        std::fputs("\n", stderr);
+    }
+}
+
+std::optional<QByteArray> ReadStandardInputLine(const QString& prompt)
+{
+    const bool terminal = ::isatty(STDIN_FILENO) == 1;
+    if (terminal) {
+        std::fputs(prompt.toLocal8Bit().constData(), stderr);
+        std::fflush(stderr);
+        if (::tcgetattr(STDIN_FILENO, &savedTerminal) == 0) {
+            termios quiet = savedTerminal;
+            quiet.c_lflag &= ~static_cast<tcflag_t>(ECHO);
+            quiet.c_lflag |= ECHONL;
+            echoOff = true;
+            ::tcsetattr(STDIN_FILENO, TCSAFLUSH, &quiet);
+        }
+    }
+    QByteArray line;
+    bool any = false;
+    for (char c = 0; ::read(STDIN_FILENO, &c, 1) == 1;) {
+        any = true;
+        if (c == '\n')
+            break;
+        line += c;
+    }
+    if (echoOff.exchange(false))
+        ::tcsetattr(STDIN_FILENO, TCSAFLUSH, &savedTerminal);
+    if (!any)
+        return std::nullopt;
+    return line;
+}
 
 StandardTerminal::StandardTerminal()
     : m_errIsTerminal(::isatty(STDERR_FILENO) == 1), m_inIsTerminal(::isatty(STDIN_FILENO) == 1)
