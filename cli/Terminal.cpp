@@ -10,6 +10,7 @@ namespace {
 
 termios savedTerminal{};
 std::atomic<bool> echoOff{false};
+std::atomic<bool> silenced{false};
 
 } // namespace
 
@@ -63,8 +64,15 @@ void StandardTerminal::clearProgress()
     }
 }
 
+void StandardTerminal::silence()
+{
+    silenced = true;
+}
+
 void StandardTerminal::printLine(const QString& line)
 {
+    if (silenced)
+        return;
     clearProgress();
     std::fputs((line + QLatin1Char('\n')).toLocal8Bit().constData(), stdout);
     std::fflush(stdout);
@@ -72,13 +80,15 @@ void StandardTerminal::printLine(const QString& line)
 
 void StandardTerminal::printMessage(const QString& line)
 {
+    if (silenced)
+        return;
     clearProgress();
     std::fputs((line + QLatin1Char('\n')).toLocal8Bit().constData(), stderr);
 }
 
 void StandardTerminal::showProgress(const QString& line)
 {
-    if (!m_errIsTerminal)
+    if (!m_errIsTerminal || silenced)
         return;
     clearProgress();
     std::fputs(line.toLocal8Bit().constData(), stderr);
@@ -88,7 +98,7 @@ void StandardTerminal::showProgress(const QString& line)
 
 bool StandardTerminal::askYesNo(const QString& question)
 {
-    if (!m_inIsTerminal)
+    if (!m_inIsTerminal || silenced)
         return false;
     clearProgress();
     std::fputs((question + QStringLiteral(" [y/N] ")).toLocal8Bit().constData(), stderr);

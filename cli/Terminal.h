@@ -30,6 +30,10 @@ public:
     void showProgress(const QString& line) override;
     bool askYesNo(const QString& question) override;
 
+    // From now on nothing more is written: an interrupted run says its last word
+    // from the thread that handles the interruption.
+    static void silence();
+
 private:
     void clearProgress();
     bool m_progressShown = false;

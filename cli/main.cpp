@@ -12,6 +12,7 @@
 #include "PrintJobWatch.h"
 #include "ProgramFolder.h"
 #include "QtPicturePrinter.h"
+#include "RunRegistry.h"
 #include "RunShutdown.h"
 #include "StandardConverters.h"
 #include "StandardServers.h"
@@ -52,6 +53,10 @@ RunState runState;
 // is 128 + the signal, as a shell expects of a program ended by it.
 [[noreturn]] void interrupted(int signal)
 {
+    StandardTerminal::silence();
+    // Counted now: the run's thread goes on for a moment and would count the file it
+    // was on as done once its programs are ended.
+    const int done = runState.progress.done.load();
     RestoreTerminalEcho();
     QString restore;
     if (runState.running.load()) {
@@ -65,7 +70,7 @@ RunState runState;
         QStringLiteral("%1tabloria-convert: interrupted (%2); %3 of %4 files were done\n")
             .arg(::isatty(STDERR_FILENO) == 1 ? QStringLiteral("\r\033[K") : QString(),
                  QString::fromLocal8Bit(::strsignal(signal)))
-            .arg(runState.progress.done.load())
+            .arg(done)
             .arg(runState.progress.files.load())
             .toLocal8Bit();
     if (!restore.isEmpty())
@@ -80,6 +85,13 @@ RunState runState;
 int main(int argc, char** argv)
 {
     // Before any thread starts: they all inherit the blocked signals.
+    // The office and Ghostscript leave their scratch files in $TMPDIR: a folder of
+    // the run's own, removed at the end whatever happens.
+    struct TemporaryFolder
+    {
+        QString path = UseRunTemporaryFolder();
+        ~TemporaryFolder() { RemoveRunTemporaryFolder(path); }
+    } const temporary;
     const InterruptionWatch interruptions(interrupted);
     qInstallMessageHandler(quietHandler);
     // The pictures are printed through Qt's printing, which needs a platform but no
@@ -139,6 +151,10 @@ int main(int argc, char** argv)
     const ConverterTable converters = StandardConverters(pictures, jobs);
     ConverterServices services{processes,  spooler, prompter,       pacing,
                                automation, work,    programFolder()};
-    return RunCommandLine(parsed.options, converters, services, terminal, prompter,
-                          &runState.progress);
+    const int status = RunCommandLine(parsed.options, converters, services, terminal, prompter, &runState.progress);
+    // An interrupted run ends on the thread that handles the interruption, with its
+    // own exit status; this one only waits for it.
+    while (RunRegistry::abandoned())
+        ::pause();
+    return status;
 }

@@ -13,6 +13,7 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -128,6 +129,15 @@ qint64 freeSpace(const QString& folder)
     return static_cast<qint64>(fs.f_bavail) * static_cast<qint64>(fs.f_frsize);
 }
 
+bool endsLikeAPdf(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly) || file.size() == 0)
+        return false;
+    file.seek(std::max<qint64>(0, file.size() - 1024));
+    return file.readAll().contains("%%EOF");
+}
+
 // What Ghostscript made: the temporary file that becomes the PDF once the default
 // printer is back, or the failure.
 struct GhostscriptRun
@@ -196,29 +206,28 @@ GhostscriptRun runGhostscript(const QString& sourcePath, const QString& destinat
     if (!argumentFile.isEmpty())
         removeRegistered(argumentFile);
 
-    if (!outcome.succeeded()) {
+    // Ghostscript may report success although the disk filled up under it and the
+    // file stops short: only a PDF that ends with its end-of-file marker counts.
+    const bool complete = outcome.succeeded() && endsLikeAPdf(temporary.value());
+    if (!complete) {
         // Measured before the half-written file goes, which frees its room again.
         const qint64 room = freeSpace(folder);
+        const bool empty = outcome.succeeded() && QFileInfo(temporary.value()).size() == 0;
         removeRegistered(temporary.value());
         if (!outcome.started())
-            result.failure =
-                QStringLiteral(
-                    "Ghostscript could not be started (%1). Install the ghostscript package.")
-                    .arg(outcome.describeFailure());
+            result.failure = QStringLiteral("Ghostscript could not be started (%1). Install the ghostscript package.")
+                                 .arg(outcome.describeFailure());
         else if (room >= 0 && room < NearlyFullBytes)
-            result.failure =
-                QStringLiteral("The destination folder %1 has no room left on its disk: free some "
-                               "space there or choose another folder, then try again.")
-                    .arg(folder);
+            result.failure = QStringLiteral("The destination folder %1 has no room left on its disk: free some "
+                                            "space there or choose another folder, then try again.")
+                                 .arg(folder);
+        else if (empty)
+            result.failure = QStringLiteral("Ghostscript wrote no pages: the printed document was empty");
+        else if (outcome.succeeded())
+            result.failure = QStringLiteral("Ghostscript wrote an incomplete PDF");
         else
-            result.failure = QStringLiteral("Ghostscript %1: %2")
-                                 .arg(outcome.describeFailure(), lastLines(outcome.output, 3));
-        return run;
-    }
-    if (QFileInfo(temporary.value()).size() == 0) {
-        removeRegistered(temporary.value());
-        result.failure =
-            QStringLiteral("Ghostscript wrote no pages: the printed document was empty");
+            result.failure =
+                QStringLiteral("Ghostscript %1: %2").arg(outcome.describeFailure(), lastLines(outcome.output, 3));
         return run;
     }
     run.temporary = temporary.value();

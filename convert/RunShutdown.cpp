@@ -8,8 +8,10 @@
 #include "Spooler.h"
 #include "StandardConverters.h"
 
+#include <QDir>
 #include <QFile>
 
+#include <cstdlib>
 #include <unistd.h>
 
 Status RecoverAfterAbruptEndLocked(const QString& workFolder, Spooler& spooler)
@@ -37,4 +39,24 @@ Status AbandonRun(const QString& workFolder, Spooler& spooler, PrintJobWatch& jo
     RemoveWorkFiles(workFolder);
     ::unlink(QFile::encodeName(GhostscriptArgumentFile(workFolder)).constData());
     return FinishUnconfirmedRestore(spooler, workFolder);
+}
+
+QString UseRunTemporaryFolder()
+{
+    const QByteArray base = qEnvironmentVariableIsEmpty("TMPDIR") ? QByteArray("/tmp") : qgetenv("TMPDIR");
+    QByteArray pattern = base + "/tabloria-run-XXXXXX";
+    if (!::mkdtemp(pattern.data()))
+        return {};
+    const QString folder = QFile::decodeName(pattern);
+    RunRegistry::addFolder(folder);
+    qputenv("TMPDIR", pattern);
+    return folder;
+}
+
+void RemoveRunTemporaryFolder(const QString& folder)
+{
+    if (folder.isEmpty())
+        return;
+    RunRegistry::removeFolder(folder);
+    QDir(folder).removeRecursively();
 }

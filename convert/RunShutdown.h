@@ -30,3 +30,14 @@ Status RecoverAfterAbruptEndLocked(const QString& workFolder, Spooler& spooler);
 // run's thread must not be waited for (it may be blocked in a program that is gone).
 // A failure says why the default printer could not be put back.
 Status AbandonRun(const QString& workFolder, Spooler& spooler, PrintJobWatch& jobs);
+
+// Gives the programs a run starts a temporary folder of the run's own: a new private
+// folder under $TMPDIR (or /tmp) becomes $TMPDIR of this process and so of every
+// program started from now on, and is registered with the run, so that whatever
+// they leave there goes when the run is abandoned or ends. Call it before any
+// thread starts (it changes the environment). Returns the folder, empty when none
+// could be made (the programs then use the usual one).
+QString UseRunTemporaryFolder();
+
+// Removes that folder with everything in it, at the normal end of the program.
+void RemoveRunTemporaryFolder(const QString& folder);

@@ -1,5 +1,6 @@
 #include "RunRegistry.h"
 
+#include <QDir>
 #include <QFile>
 
 #include <csignal>
@@ -14,6 +15,7 @@ struct Registry
     std::mutex mutex;
     std::set<pid_t> groups;
     std::set<QString> files;
+    std::set<QString> folders;
     bool abandoned = false;
 };
 
@@ -44,6 +46,12 @@ void removeFiles(const std::set<QString>& files)
 {
     for (const QString& f : files)
         ::unlink(QFile::encodeName(f).constData());
+}
+
+void removeFolders(const std::set<QString>& folders)
+{
+    for (const QString& f : folders)
+        QDir(f).removeRecursively();
 }
 
 } // namespace
@@ -86,21 +94,43 @@ void RunRegistry::removeFile(const QString& path)
     r.files.erase(path);
 }
 
+void RunRegistry::addFolder(const QString& path)
+{
+    Registry& r = registry();
+    std::unique_lock lock(r.mutex);
+    if (!r.abandoned) {
+        r.folders.insert(path);
+        return;
+    }
+    lock.unlock();
+    removeFolders({path});
+}
+
+void RunRegistry::removeFolder(const QString& path)
+{
+    Registry& r = registry();
+    std::lock_guard lock(r.mutex);
+    r.folders.erase(path);
+}
+
 void RunRegistry::abandon()
 {
     Registry& r = registry();
     std::set<pid_t> groups;
     std::set<QString> files;
+    std::set<QString> folders;
     {
         std::lock_guard lock(r.mutex);
         r.abandoned = true;
         groups.swap(r.groups);
         files.swap(r.files);
+        folders.swap(r.folders);
     }
     endGroups(groups);
     // After the processes: Ghostscript would otherwise go on writing a file that
     // was just removed, or make it again.
     removeFiles(files);
+    removeFolders(folders);
 }
 
 bool RunRegistry::abandoned()
@@ -117,4 +147,5 @@ void RunRegistry::resetForTesting()
     r.abandoned = false;
     r.groups.clear();
     r.files.clear();
+    r.folders.clear();
 }

@@ -18,6 +18,9 @@ void addProcessGroup(pid_t group);
 void removeProcessGroup(pid_t group);
 void addFile(const QString& path);
 void removeFile(const QString& path);
+// A folder of the run's own, removed with everything in it.
+void addFolder(const QString& path);
+void removeFolder(const QString& path);
 
 // Ends every registered process group (SIGTERM, then SIGKILL to what is left after
 // a short grace) and removes every registered file.

@@ -96,7 +96,7 @@ TEST_F(ConvertExcelTest, CallsTheServerInItsFixedOrder)
     const ConverterResult result = convert();
     EXPECT_TRUE(result.written) << result.failure.toStdString();
     EXPECT_EQ(result.outputPath, target.destinationFolder + QStringLiteral("/Sales 2009.pdf"));
-    EXPECT_EQ(readFile(result.outputPath), "%PDF-1.4 from gs");
+    EXPECT_EQ(readFile(result.outputPath), "%PDF-1.4 from gs\n%%EOF\n");
     const QStringList expected{
         QStringLiteral("create Excel.Application"),
         QStringLiteral("Application property put 0x22e (VT_BOOL false)"),

@@ -43,7 +43,7 @@ protected:
             if (isProbe(r))
                 return exitedWith(0, "no");
             seenPdfmarks = readFile(work + QStringLiteral("/pdfmarks"));
-            writeFile(outputFileOf(r), pdf);
+            writeFile(outputFileOf(r), pdf.isEmpty() ? pdf : pdf + "\n%%EOF\n");
             return exitedWith(code, "Error: /undefined in foo\nOperand stack:\n");
         });
     }
@@ -87,7 +87,7 @@ TEST_F(PdfStepTest, SuccessMovesThePdfIntoPlaceAndRestoresThePrinter)
 
     EXPECT_TRUE(result.written) << result.failure.toStdString();
     EXPECT_EQ(result.outputPath, dest + QStringLiteral("/Sales 2009.pdf"));
-    EXPECT_EQ(readFile(result.outputPath), "%PDF-1.3 new");
+    EXPECT_EQ(readFile(result.outputPath), "%PDF-1.3 new\n%%EOF\n");
     EXPECT_EQ(destinationFiles(), QStringList{QStringLiteral("Sales 2009.pdf")});
     EXPECT_EQ(seenPdfmarks, PdfmarksBytes(settings)) << "the typed title and author";
     EXPECT_EQ(QFile::permissions(work) & (QFile::ReadGroup | QFile::ReadOther | QFile::WriteOther),
@@ -147,6 +147,24 @@ TEST_F(PdfStepTest, FailedGhostscriptLeavesAnExistingPdfAndNoTemporaryFile)
     EXPECT_EQ(readFile(dest + QStringLiteral("/Sales 2009.pdf")), "old pdf");
     EXPECT_EQ(destinationFiles(), QStringList{QStringLiteral("Sales 2009.pdf")});
     EXPECT_EQ(spooler.setCalls, QList<SavedPrinter>{QStringLiteral("Office")});
+}
+
+// Ghostscript may exit 0 although the disk filled up under it: a PDF without its
+// end is no PDF, and the existing one stays.
+TEST_F(PdfStepTest, TruncatedOutputIsAFailure)
+{
+    writeFile(dest + QStringLiteral("/Sales 2009.pdf"), "old pdf");
+    runner.on(QStringLiteral("gs"), [](const ProcessRequest& r) {
+        if (isProbe(r))
+            return exitedWith(0, "no");
+        writeFile(outputFileOf(r), "%PDF-1.4\n1 0 obj <<");
+        return exitedWith(0);
+    });
+    const PdfStepResult result = convert();
+    EXPECT_FALSE(result.written);
+    EXPECT_EQ(result.failure, QStringLiteral("Ghostscript wrote an incomplete PDF"));
+    EXPECT_EQ(destinationFiles(), QStringList{QStringLiteral("Sales 2009.pdf")});
+    EXPECT_EQ(readFile(dest + QStringLiteral("/Sales 2009.pdf")), "old pdf");
 }
 
 TEST_F(PdfStepTest, MissingGhostscriptIsAFailureWithAHint)
@@ -242,7 +260,7 @@ TEST_F(PdfStepTest, ShippedGhostscriptIsPreferredAndAskedForSetPdfWrite)
     runner.on(QStringLiteral("/gs/bin/gs"), [](const ProcessRequest& r) {
         if (isProbe(r))
             return exitedWith(0, "yes");
-        writeFile(outputFileOf(r), "%PDF");
+        writeFile(outputFileOf(r), "%PDF\n%%EOF\n");
         return exitedWith(0);
     });
     PdfStepServices services{runner, spooler, prompter, work, scratch.file(QStringLiteral("prog"))};
