@@ -14,7 +14,9 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <pwd.h>
+#include <thread>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -85,6 +87,32 @@ TEST_F(CommandLineTest, MixedBatchHonoursEveryOption)
         EXPECT_TRUE(encryption.contains(QStringLiteral("P = -2544\n"))) << encryption.toStdString();
         EXPECT_NE(runTool({QStringLiteral("qpdf"), QStringLiteral("--check"), pdf}).exitCode, 0);
     }
+    // No clear-text copy of the documents, and no password, stays in the work folder.
+    QStringList work = QDir(UserWorkFolder()).entryList(QDir::Files | QDir::Hidden);
+    work.removeAll(QStringLiteral("conversion.lock"));
+    work.removeAll(QStringLiteral("Tabloria"));
+    EXPECT_EQ(work, QStringList());
+}
+
+// Without a description the PDF is titled after its source file and written by the
+// user, never with the printed job's internal name.
+TEST_F(CommandLineTest, EmptyDescriptionGivesFileNameAndUser)
+{
+    const QString report = scratch.file(QStringLiteral("報告.xlsx"));
+    ASSERT_TRUE(QFile::copy(fixture("one sheet.xlsx"), report));
+    const ProgramRun run = convert({QStringLiteral("-o"), out, fixture("budget.xls"), report, fixture("photo.png")});
+    ASSERT_EQ(run.exitCode, 0) << run.output.toStdString();
+    const passwd* me = ::getpwuid(::getuid());
+    const QString gecos = QString::fromLocal8Bit(me->pw_gecos).section(QLatin1Char(','), 0, 0).trimmed();
+    const QString user = gecos.isEmpty() ? QString::fromLocal8Bit(me->pw_name) : gecos;
+    for (const char* name : {"budget.xls", "報告.xlsx", "photo.png"}) {
+        SCOPED_TRACE(name);
+        const QString pdf = out + QLatin1Char('/') + QString::fromUtf8(name).section(QLatin1Char('.'), 0, 0) +
+                            QStringLiteral(".pdf");
+        const QString info = runTool({QStringLiteral("pdfinfo"), pdf}).output;
+        EXPECT_TRUE(info.contains(QStringLiteral("Title:           %1\n").arg(QString::fromUtf8(name)))) << info.toStdString();
+        EXPECT_TRUE(info.contains(QStringLiteral("Author:          %1\n").arg(user))) << info.toStdString();
+    }
 }
 
 TEST_F(CommandLineTest, ExistingPdfIsKeptWithoutOverwrite)
@@ -112,6 +140,16 @@ TEST_F(CommandLineTest, ClearErrors)
     run = convert({QStringLiteral("-o"), scratch.file(QStringLiteral("nowhere")), fixture("photo.png")});
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_TRUE(run.output.contains(QStringLiteral("does not exist"))) << run.output.toStdString();
+
+    // Two inputs that would make the same PDF: refused before anything is converted.
+    ASSERT_TRUE(QFile::copy(fixture("photo.png"), scratch.file(QStringLiteral("photo.png"))));
+    run = convert({QStringLiteral("--overwrite"), QStringLiteral("-o"), out, fixture("photo.png"), fixture("budget.xls"),
+                   scratch.file(QStringLiteral("photo.png"))});
+    EXPECT_EQ(run.exitCode, 2) << run.output.toStdString();
+    EXPECT_TRUE(run.output.contains(QStringLiteral("these files would all become %1/photo.pdf: %2, %3")
+                                        .arg(out, fixture("photo.png"), scratch.file(QStringLiteral("photo.png")))))
+        << run.output.toStdString();
+    EXPECT_FALSE(QFile::exists(out + QStringLiteral("/budget.pdf")));
 
     run = convert({QStringLiteral("--user-password"), QStringLiteral("x"), fixture("photo.png")});
     EXPECT_EQ(run.exitCode, 2);
@@ -164,16 +202,48 @@ TEST_F(CommandLineTest, AnotherUserConvertsAWorkbook)
         return runner.RunAndWait(request);
     };
 
-    ProcessOutcome run = asUser({QStringLiteral("-o"), theirs, fixture("one sheet.xlsx")});
+    // The passwords come from files of the user's; meanwhile every process's
+    // arguments are read, as any local user can, and none may show them.
+    const QString ownerFile = theirs + QStringLiteral("/owner"), userFile = theirs + QStringLiteral("/user");
+    writeFile(ownerFile, "Owner Geheim 42\n");
+    writeFile(userFile, "User Geheim 42\n");
+    for (const QString& f : {ownerFile, userFile}) {
+        ::chown(QFile::encodeName(f).constData(), uid, entry->pw_gid);
+        ::chmod(QFile::encodeName(f).constData(), 0600);
+    }
+    std::atomic<bool> running{true};
+    std::atomic<int> sightings{0}, scans{0};
+    std::thread reader([&]() {
+        while (running) {
+            for (const QString& pid : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+                QFile cmdline(QStringLiteral("/proc/%1/cmdline").arg(pid));
+                if (cmdline.open(QIODevice::ReadOnly) && cmdline.readAll().contains("Geheim"))
+                    ++sightings;
+            }
+            ++scans;
+        }
+    });
+    ProcessOutcome run = asUser({QStringLiteral("-o"), theirs, QStringLiteral("--owner-password-file"), ownerFile,
+                                 QStringLiteral("--user-password-file"), userFile, fixture("one sheet.xlsx")});
+    running = false;
+    reader.join();
     EXPECT_TRUE(run.succeeded()) << run.output.toStdString();
-    EXPECT_TRUE(QFile::exists(theirs + QStringLiteral("/one sheet.pdf")));
-    EXPECT_EQ(QFileInfo(theirs + QStringLiteral("/one sheet.pdf")).ownerId(), uid);
+    EXPECT_EQ(sightings, 0);
+    EXPECT_GT(scans, 10);
+    const QString pdf = theirs + QStringLiteral("/one sheet.pdf");
+    EXPECT_TRUE(QFile::exists(pdf));
+    EXPECT_EQ(QFileInfo(pdf).ownerId(), uid);
+    EXPECT_TRUE(runTool({QStringLiteral("qpdf"), QStringLiteral("--password=Owner Geheim 42"),
+                         QStringLiteral("--show-encryption"), pdf})
+                    .output.contains(QStringLiteral("User password = User Geheim 42\n")));
 
-    const QString spool = QString::fromStdString(WorkFolder::pathFor(uid)) + QStringLiteral("/tmp.ps");
+    // The spool file went with the conversion; the work folder is still private.
+    const QString folder = QString::fromStdString(WorkFolder::pathFor(uid));
+    EXPECT_FALSE(QFile::exists(folder + QStringLiteral("/tmp.ps")));
     struct stat st{};
-    ASSERT_EQ(::lstat(QFile::encodeName(spool).constData(), &st), 0) << spool.toStdString();
+    ASSERT_EQ(::lstat(QFile::encodeName(folder).constData(), &st), 0) << folder.toStdString();
     EXPECT_EQ(st.st_uid, uid);
-    EXPECT_EQ(st.st_mode & 0777, 0600u);
+    EXPECT_EQ(st.st_mode & 0777, 0700u);
 
     run = asUser({QStringLiteral("-o"), out, fixture("photo.png")}); // out belongs to root, mode 0755
     EXPECT_EQ(run.exitCode, 1);
