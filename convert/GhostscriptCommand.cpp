@@ -170,8 +170,14 @@ GhostscriptCommand BuildGhostscriptCommand(const ConversionSettings& s, const QS
     cmd.spoolFile = spoolFile;
     cmd.pdfmarksFile = pdfmarksFile;
     cmd.setPdfWrite = options.facts.hasSetPdfWrite;
-    if (options.distillerParametersFirst)
+    if (options.distillerParametersFirst) {
         cmd.leadingParameters = DistillerParametersText(s);
+        // Ghostscript copies JPEG data it meets unchanged into the PDF unless told
+        // not to: with "Flate" chosen, every picture must come out lossless.
+        if (s.imageCompression == QLatin1String("Flate"))
+            cmd.leadingParameters.insert(cmd.leadingParameters.lastIndexOf(QStringLiteral(">> setdistillerparams")),
+                                         QStringLiteral("/PassThroughJPEGImages false\n"));
+    }
 
     const bool anyPassword = s.ownerPasswordEnabled == 1 || s.userPasswordEnabled == 1;
     if (s.securityEnabled == 1 && anyPassword) {

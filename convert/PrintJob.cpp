@@ -286,11 +286,11 @@ Result<SavedPrinter> ClaimPostScriptPrinter(Spooler& spooler, Prompter& prompter
         saved = current.value();
         if (const Status prepared = PrepareWorkFolder(workFolder); !prepared.ok())
             return refuse(prepared.message());
-        if (const Status recorded = writeRecord(workFolder, saved); !recorded.ok())
+        if (const Status noted = writeRecord(workFolder, saved); !noted.ok())
             return refuse(
                 QStringLiteral(
                     "The default printer could not be noted in %1 (%2), so %3 was not printed")
-                    .arg(DefaultPrinterRecord(workFolder), recorded.message(), sourcePath));
+                    .arg(DefaultPrinterRecord(workFolder), noted.message(), sourcePath));
     }
     const Status selected = spooler.setDefaultPrinter(PostScriptPrinterName);
     if (!selected.ok()) {

@@ -1,4 +1,5 @@
 #include "GhostscriptCommand.h"
+#include "Pdfmarks.h"
 
 #include <gtest/gtest.h>
 
@@ -144,7 +145,8 @@ TEST(GhostscriptCommandTest, ArgumentsCarryAnyTextAsOneArgumentEach)
     // The distiller parameters run before the spool file, the pdfmarks file after it.
     const qsizetype c = args.indexOf(QStringLiteral("-c"));
     ASSERT_GE(c, 0);
-    EXPECT_TRUE(args[c + 1].endsWith(QStringLiteral(">> setdistillerparams")));
+    EXPECT_TRUE(args[c + 1].endsWith(QStringLiteral("/PassThroughJPEGImages false\n>> setdistillerparams")))
+        << "Flate, the default, keeps no JPEG data";
     EXPECT_EQ(args.mid(c + 2), (QStringList{QStringLiteral("-f"), QStringLiteral("/w/tmp.ps"), QStringLiteral("/w/pdfmarks")}));
 }
 
@@ -216,6 +218,22 @@ TEST(GhostscriptCommandTest, SecurityArgumentsLeaveTheCommandLineForTheArgumentF
                                 QStringLiteral("/w/pdfmarks"), {});
     EXPECT_FALSE(open.hasSecurityArguments());
     EXPECT_EQ(open.arguments(QStringLiteral("/w/ghostscript.args")), open.arguments());
+}
+
+// Ghostscript copies JPEG data through unless told not to: with "Flate" the
+// parameters run ahead of the spool file say so; the pdfmarks file stays as it is.
+TEST(GhostscriptCommandTest, OnlyFlateStopsJpegPassThrough)
+{
+    for (const char* images : {"Flate", "JPEG", "Automatic"}) {
+        SCOPED_TRACE(images);
+        ConversionSettings s;
+        s.imageCompression = QString::fromLatin1(images);
+        const GhostscriptCommand cmd = BuildGhostscriptCommand(s, QStringLiteral("/o/x.pdf"), QStringLiteral("/w/tmp.ps"),
+                                                               QStringLiteral("/w/pdfmarks"), {});
+        EXPECT_EQ(cmd.leadingParameters.contains(QStringLiteral("/PassThroughJPEGImages false")),
+                  s.imageCompression == QLatin1String("Flate"));
+        EXPECT_FALSE(DistillerParametersText(s).contains(QStringLiteral("PassThrough")));
+    }
 }
 
 } // namespace

@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QImage>
 
 #include <gtest/gtest.h>
 
@@ -164,6 +165,59 @@ TEST_F(CommandLineTest, ClearErrors)
     EXPECT_TRUE(run.output.contains(QStringLiteral("Install the ghostscript package"))) << run.output.toStdString();
     EXPECT_FALSE(QFile::exists(out + QStringLiteral("/one sheet.pdf")));
     EXPECT_TRUE(QFile::exists(out + QStringLiteral("/photo.pdf"))) << "the earlier PDF stays";
+}
+
+// Whether picture is source, or source enlarged by a whole number, pixel for pixel.
+bool samePixels(const QImage& source, const QImage& picture)
+{
+    if (source.width() == 0 || picture.width() % source.width() != 0 || picture.height() % source.height() != 0)
+        return false;
+    const int kx = picture.width() / source.width(), ky = picture.height() / source.height();
+    if (kx != ky)
+        return false;
+    for (int y = 0; y < picture.height(); ++y)
+        for (int x = 0; x < picture.width(); ++x)
+            if (picture.pixel(x, y) != source.pixel(x / kx, y / ky))
+                return false;
+    return true;
+}
+
+// "Flate" keeps a picture lossless from the file to the PDF, also one that came as
+// JPEG; "JPEG" still compresses it as JPEG.
+TEST_F(CommandLineTest, FlatePicturesComeBackPixelForPixel)
+{
+    QImage noise(61, 47, QImage::Format_RGB32);
+    quint32 state = 12345;
+    for (int y = 0; y < noise.height(); ++y)
+        for (int x = 0; x < noise.width(); ++x) {
+            state = state * 1664525u + 1013904223u;
+            noise.setPixel(x, y, 0xFF000000u | (state >> 8));
+        }
+    const QString png = scratch.file(QStringLiteral("noise.png")), jpg = scratch.file(QStringLiteral("grain.jpg"));
+    ASSERT_TRUE(noise.save(png));
+    ASSERT_TRUE(noise.save(jpg, "JPEG", 60));
+
+    ProgramRun run = convert({QStringLiteral("--images"), QStringLiteral("flate"), QStringLiteral("-o"), out, png, jpg});
+    ASSERT_EQ(run.exitCode, 0) << run.output.toStdString();
+    for (const QString& source : {png, jpg}) {
+        SCOPED_TRACE(source.toStdString());
+        const QString pdf = out + QLatin1Char('/') + QFileInfo(source).completeBaseName() + QStringLiteral(".pdf");
+        const QString list = runTool({QStringLiteral("pdfimages"), QStringLiteral("-list"), pdf}).output;
+        EXPECT_FALSE(list.contains(QStringLiteral("jpeg"))) << list.toStdString();
+        const QString prefix = scratch.file(QFileInfo(source).completeBaseName());
+        ASSERT_EQ(runTool({QStringLiteral("pdfimages"), QStringLiteral("-png"), pdf, prefix}).exitCode, 0);
+        const QImage extracted(prefix + QStringLiteral("-000.png"));
+        ASSERT_FALSE(extracted.isNull()) << list.toStdString();
+        EXPECT_TRUE(samePixels(QImage(source).convertToFormat(QImage::Format_RGB32),
+                               extracted.convertToFormat(QImage::Format_RGB32)))
+            << extracted.width() << "x" << extracted.height();
+    }
+
+    run = convert({QStringLiteral("--overwrite"), QStringLiteral("--images"), QStringLiteral("jpeg"), QStringLiteral("-o"),
+                   out, png});
+    ASSERT_EQ(run.exitCode, 0) << run.output.toStdString();
+    EXPECT_TRUE(runTool({QStringLiteral("pdfimages"), QStringLiteral("-list"), out + QStringLiteral("/noise.pdf")})
+                    .output.contains(QStringLiteral("jpeg")));
 }
 
 // A user other than root: the spool file is theirs with mode 0600, and an output
