@@ -43,7 +43,8 @@ Status AbandonRun(const QString& workFolder, Spooler& spooler, PrintJobWatch& jo
 
 QString UseRunTemporaryFolder()
 {
-    const QByteArray base = qEnvironmentVariableIsEmpty("TMPDIR") ? QByteArray("/tmp") : qgetenv("TMPDIR");
+    const QByteArray base =
+        qEnvironmentVariableIsEmpty("TMPDIR") ? QByteArray("/tmp") : qgetenv("TMPDIR");
     QByteArray pattern = base + "/tabloria-run-XXXXXX";
     if (!::mkdtemp(pattern.data()))
         return {};

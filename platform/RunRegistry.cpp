@@ -54,63 +54,58 @@ void removeFolders(const std::set<QString>& folders)
         QDir(f).removeRecursively();
 }
 
+// Registers value in the set member of the registry, or undoes it at once when the
+// run was abandoned already.
+template <typename T, typename Undo>
+void registerOrUndo(std::set<T> Registry::*set, const T& value, Undo undo)
+{
+    Registry& r = registry();
+    std::unique_lock lock(r.mutex);
+    if (!r.abandoned) {
+        (r.*set).insert(value);
+        return;
+    }
+    lock.unlock();
+    undo(std::set<T>{value});
+}
+
+template <typename T> void unregister(std::set<T> Registry::*set, const T& value)
+{
+    Registry& r = registry();
+    std::lock_guard lock(r.mutex);
+    (r.*set).erase(value);
+}
+
 } // namespace
 
 void RunRegistry::addProcessGroup(pid_t group)
 {
-    Registry& r = registry();
-    std::unique_lock lock(r.mutex);
-    if (!r.abandoned) {
-        r.groups.insert(group);
-        return;
-    }
-    lock.unlock();
-    endGroups({group});
+    registerOrUndo(&Registry::groups, group, endGroups);
 }
 
 void RunRegistry::removeProcessGroup(pid_t group)
 {
-    Registry& r = registry();
-    std::lock_guard lock(r.mutex);
-    r.groups.erase(group);
+    unregister(&Registry::groups, group);
 }
 
 void RunRegistry::addFile(const QString& path)
 {
-    Registry& r = registry();
-    std::unique_lock lock(r.mutex);
-    if (!r.abandoned) {
-        r.files.insert(path);
-        return;
-    }
-    lock.unlock();
-    removeFiles({path});
+    registerOrUndo(&Registry::files, path, removeFiles);
 }
 
 void RunRegistry::removeFile(const QString& path)
 {
-    Registry& r = registry();
-    std::lock_guard lock(r.mutex);
-    r.files.erase(path);
+    unregister(&Registry::files, path);
 }
 
 void RunRegistry::addFolder(const QString& path)
 {
-    Registry& r = registry();
-    std::unique_lock lock(r.mutex);
-    if (!r.abandoned) {
-        r.folders.insert(path);
-        return;
-    }
-    lock.unlock();
-    removeFolders({path});
+    registerOrUndo(&Registry::folders, path, removeFolders);
 }
 
 void RunRegistry::removeFolder(const QString& path)
 {
-    Registry& r = registry();
-    std::lock_guard lock(r.mutex);
-    r.folders.erase(path);
+    unregister(&Registry::folders, path);
 }
 
 void RunRegistry::abandon()

@@ -33,7 +33,9 @@ struct ProgramRun
     QString output;
 };
 
-ProgramRun convert(const QStringList& arguments, const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment())
+ProgramRun
+convert(const QStringList& arguments,
+        const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment())
 {
     QProcess process;
     process.setProcessEnvironment(environment);
@@ -46,18 +48,21 @@ ProgramRun convert(const QStringList& arguments, const QProcessEnvironment& envi
 
 QStringList entries(const QString& folder)
 {
-    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System |
+                                  QDir::NoDotAndDotDot);
 }
 
 // The processes whose command line mentions text (the run's own folders).
 QStringList processesMentioning(const QString& text)
 {
     QStringList found;
-    for (const QString& pid : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+    for (const QString& pid :
+         QDir(QStringLiteral("/proc")).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
         QFile cmdline(QStringLiteral("/proc/%1/cmdline").arg(pid));
         if (pid.toInt() == ::getpid() || !cmdline.open(QIODevice::ReadOnly))
             continue;
-        const QString line = QString::fromLocal8Bit(cmdline.readAll()).replace(QLatin1Char('\0'), QLatin1Char(' '));
+        const QString line =
+            QString::fromLocal8Bit(cmdline.readAll()).replace(QLatin1Char('\0'), QLatin1Char(' '));
         if (line.contains(text))
             found << pid + QLatin1Char(' ') + line;
     }
@@ -67,7 +72,8 @@ QStringList processesMentioning(const QString& text)
 // Whether a child of pid runs one of names with an argument that holds argument.
 bool hasChildNamed(qint64 pid, const QStringList& names, const QString& argument)
 {
-    for (const QString& entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+    for (const QString& entry :
+         QDir(QStringLiteral("/proc")).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
         QFile stat(QStringLiteral("/proc/%1/stat").arg(entry));
         if (!stat.open(QIODevice::ReadOnly))
             continue;
@@ -79,7 +85,8 @@ bool hasChildNamed(qint64 pid, const QStringList& names, const QString& argument
         const QList<QByteArray> rest = text.mid(close + 2).split(' ');
         QFile cmdline(QStringLiteral("/proc/%1/cmdline").arg(entry));
         if (rest.size() > 1 && rest[1].toLongLong() == pid && names.contains(name) &&
-            cmdline.open(QIODevice::ReadOnly) && QString::fromLocal8Bit(cmdline.readAll()).contains(argument))
+            cmdline.open(QIODevice::ReadOnly) &&
+            QString::fromLocal8Bit(cmdline.readAll()).contains(argument))
             return true;
     }
     return false;
@@ -118,8 +125,9 @@ protected:
     QString makeNoise()
     {
         const QString noise = scratch.file(QStringLiteral("noise.png"));
-        EXPECT_EQ(runTool({QStringLiteral("convert"), QStringLiteral("-size"), QStringLiteral("2400x2400"),
-                           QStringLiteral("xc:"), QStringLiteral("+noise"), QStringLiteral("Random"), noise})
+        EXPECT_EQ(runTool({QStringLiteral("convert"), QStringLiteral("-size"),
+                           QStringLiteral("2400x2400"), QStringLiteral("xc:"),
+                           QStringLiteral("+noise"), QStringLiteral("Random"), noise})
                       .exitCode,
                   0);
         return noise;
@@ -140,11 +148,13 @@ TEST_F(FaultsTest, InterruptionLeavesNothingBehind)
     // Ghostscript that takes its time, so that the signal surely meets it.
     const QString bin = scratch.file(QStringLiteral("bin"));
     QDir().mkpath(bin);
-    writeFile(bin + QStringLiteral("/gs"), "#!/bin/sh\n"
-                                          "case \"$*\" in *-dNODISPLAY*) exec /usr/bin/gs \"$@\";; esac\n"
-                                          "sleep 2; exec /usr/bin/gs \"$@\"\n");
+    writeFile(bin + QStringLiteral("/gs"),
+              "#!/bin/sh\n"
+              "case \"$*\" in *-dNODISPLAY*) exec /usr/bin/gs \"$@\";; esac\n"
+              "sleep 2; exec /usr/bin/gs \"$@\"\n");
     QFile::setPermissions(bin + QStringLiteral("/gs"), QFile::ReadOwner | QFile::ExeOwner);
-    environment.insert(QStringLiteral("PATH"), bin + QLatin1Char(':') + environment.value(QStringLiteral("PATH")));
+    environment.insert(QStringLiteral("PATH"),
+                       bin + QLatin1Char(':') + environment.value(QStringLiteral("PATH")));
     const QStringList office{QStringLiteral("soffice"), QStringLiteral("soffice.bin")};
     const struct
     {
@@ -163,14 +173,16 @@ TEST_F(FaultsTest, InterruptionLeavesNothingBehind)
         process.setProcessEnvironment(environment);
         process.setProcessChannelMode(QProcess::MergedChannels);
         // The file that is interrupted comes first: "0 of 2 files were done".
-        process.start(Program, c.during == office ? QStringList{QStringLiteral("--overwrite"), QStringLiteral("-o"), out,
-                                                                fixture("one sheet.xlsx"), noise}
-                                                  : QStringList{QStringLiteral("--overwrite"), QStringLiteral("-o"), out,
-                                                                noise, fixture("one sheet.xlsx")});
+        process.start(Program,
+                      c.during == office
+                          ? QStringList{QStringLiteral("--overwrite"), QStringLiteral("-o"), out,
+                                        fixture("one sheet.xlsx"), noise}
+                          : QStringList{QStringLiteral("--overwrite"), QStringLiteral("-o"), out,
+                                        noise, fixture("one sheet.xlsx")});
         ASSERT_TRUE(process.waitForStarted());
         const auto deadline = std::chrono::steady_clock::now() + 3min;
-        while (!hasChildNamed(process.processId(), c.during, c.argument) && process.state() == QProcess::Running &&
-               std::chrono::steady_clock::now() < deadline)
+        while (!hasChildNamed(process.processId(), c.during, c.argument) &&
+               process.state() == QProcess::Running && std::chrono::steady_clock::now() < deadline)
             std::this_thread::sleep_for(10ms);
         ASSERT_EQ(process.state(), QProcess::Running) << process.readAll().toStdString();
         ASSERT_TRUE(hasChildNamed(process.processId(), c.during, c.argument));
@@ -180,7 +192,8 @@ TEST_F(FaultsTest, InterruptionLeavesNothingBehind)
         EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
         EXPECT_EQ(process.exitCode(), c.exitCode) << output.toStdString();
         EXPECT_EQ(output.count(QStringLiteral("interrupted")), 1) << output.toStdString();
-        EXPECT_TRUE(output.contains(QStringLiteral("; 0 of 2 files were done"))) << output.toStdString();
+        EXPECT_TRUE(output.contains(QStringLiteral("; 0 of 2 files were done")))
+            << output.toStdString();
         EXPECT_FALSE(output.contains(QStringLiteral("failed:"))) << output.toStdString();
         EXPECT_FALSE(QFile::exists(out + QStringLiteral("/noise.pdf")));
         expectNothingLeft();
@@ -196,41 +209,58 @@ TEST_F(FaultsTest, PrintServiceThatStopsDuringARunIsNeverPassedOver)
     // Whatever happens below, the service runs again afterwards.
     struct Restart
     {
-        ~Restart() { runTool({QStringLiteral("sh"), sourceDir() + QStringLiteral("/scripts/start-services.sh")}); }
+        ~Restart()
+        {
+            runTool(
+                {QStringLiteral("sh"), sourceDir() + QStringLiteral("/scripts/start-services.sh")});
+        }
     } restart;
-    const QString pid = QString::fromLatin1(readFile(QStringLiteral("/run/cups/cupsd.pid")).trimmed());
+    const QString pid =
+        QString::fromLatin1(readFile(QStringLiteral("/run/cups/cupsd.pid")).trimmed());
     if (pid.isEmpty() || ::getuid() != 0)
         GTEST_SKIP() << "needs root and a cupsd started by scripts/start-services.sh";
 
     const QString bin = scratch.file(QStringLiteral("bin"));
     QDir().mkpath(bin);
     const QString wrapper = bin + QStringLiteral("/gs");
-    writeFile(wrapper, QStringLiteral("#!/bin/sh\n"
-                                      "case \"$*\" in *-dNODISPLAY*) exec /usr/bin/gs \"$@\";; esac\n"
-                                      "kill %1; while kill -0 %1 2>/dev/null; do sleep 0.1; done\n"
-                                      "exec /usr/bin/gs \"$@\"\n")
-                           .arg(pid)
-                           .toUtf8());
+    writeFile(wrapper,
+              QStringLiteral("#!/bin/sh\n"
+                             "case \"$*\" in *-dNODISPLAY*) exec /usr/bin/gs \"$@\";; esac\n"
+                             "kill %1; while kill -0 %1 2>/dev/null; do sleep 0.1; done\n"
+                             "exec /usr/bin/gs \"$@\"\n")
+                  .arg(pid)
+                  .toUtf8());
     QFile::setPermissions(wrapper, QFile::ReadOwner | QFile::ExeOwner);
     QProcessEnvironment stopping = environment;
-    stopping.insert(QStringLiteral("PATH"), bin + QLatin1Char(':') + environment.value(QStringLiteral("PATH")));
+    stopping.insert(QStringLiteral("PATH"),
+                    bin + QLatin1Char(':') + environment.value(QStringLiteral("PATH")));
 
-    ProgramRun run = convert({QStringLiteral("--overwrite"), QStringLiteral("-o"), out, fixture("one sheet.xlsx")}, stopping);
+    ProgramRun run = convert(
+        {QStringLiteral("--overwrite"), QStringLiteral("-o"), out, fixture("one sheet.xlsx")},
+        stopping);
     EXPECT_EQ(run.exitCode, 1) << run.output.toStdString();
-    EXPECT_TRUE(run.output.contains(QStringLiteral("failed: %1: The default printer could not be set back").arg(fixture("one sheet.xlsx"))))
+    EXPECT_TRUE(
+        run.output.contains(QStringLiteral("failed: %1: The default printer could not be set back")
+                                .arg(fixture("one sheet.xlsx"))))
         << run.output.toStdString();
-    EXPECT_TRUE(run.output.contains(QStringLiteral("The print service (CUPS) is not running"))) << run.output.toStdString();
+    EXPECT_TRUE(run.output.contains(QStringLiteral("The print service (CUPS) is not running")))
+        << run.output.toStdString();
     EXPECT_TRUE(QFile::exists(DefaultPrinterRecord(UserWorkFolder())));
 
     // Without the service nothing is printed and the reason says so at once.
     run = convert({QStringLiteral("-o"), out, fixture("photo.png")}, environment);
     EXPECT_EQ(run.exitCode, 1);
-    EXPECT_TRUE(run.output.contains(QStringLiteral("The print service (CUPS) is not running: start it")))
+    EXPECT_TRUE(
+        run.output.contains(QStringLiteral("The print service (CUPS) is not running: start it")))
         << run.output.toStdString();
     EXPECT_FALSE(run.output.contains(QStringLiteral("Kelvane")));
 
-    ASSERT_EQ(runTool({QStringLiteral("sh"), sourceDir() + QStringLiteral("/scripts/start-services.sh")}).exitCode, 0);
-    run = convert({QStringLiteral("-o"), out, scratch.file(QStringLiteral("missing.xlsx"))}, environment);
+    ASSERT_EQ(
+        runTool({QStringLiteral("sh"), sourceDir() + QStringLiteral("/scripts/start-services.sh")})
+            .exitCode,
+        0);
+    run = convert({QStringLiteral("-o"), out, scratch.file(QStringLiteral("missing.xlsx"))},
+                  environment);
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_FALSE(QFile::exists(DefaultPrinterRecord(UserWorkFolder()))) << run.output.toStdString();
     expectNothingLeft();
@@ -246,8 +276,10 @@ TEST_F(FaultsTest, PausedOrRejectingQueueFailsAtOnce)
         const char* mend;
         const char* says;
     } cases[] = {
-        {"cupsdisable", "cupsenable", "The printer \"Pellucor\" is paused: run cupsenable Pellucor"},
-        {"cupsreject", "cupsaccept", "The printer \"Pellucor\" rejects jobs: run cupsaccept Pellucor"},
+        {"cupsdisable", "cupsenable",
+         "The printer \"Pellucor\" is paused: run cupsenable Pellucor"},
+        {"cupsreject", "cupsaccept",
+         "The printer \"Pellucor\" rejects jobs: run cupsaccept Pellucor"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.stop);
@@ -258,13 +290,15 @@ TEST_F(FaultsTest, PausedOrRejectingQueueFailsAtOnce)
         } mend{c.mend};
         ASSERT_EQ(runTool({QString::fromLatin1(c.stop), PostScriptPrinterName}).exitCode, 0);
         const auto start = std::chrono::steady_clock::now();
-        const ProgramRun run =
-            convert({QStringLiteral("--overwrite"), QStringLiteral("-o"), out, fixture("one sheet.xlsx"), fixture("photo.png")},
-                    environment);
+        const ProgramRun run = convert({QStringLiteral("--overwrite"), QStringLiteral("-o"), out,
+                                        fixture("one sheet.xlsx"), fixture("photo.png")},
+                                       environment);
         EXPECT_LT(std::chrono::steady_clock::now() - start, 60s);
         EXPECT_EQ(run.exitCode, 1);
         EXPECT_EQ(run.output.count(QString::fromUtf8(c.says)), 2) << run.output.toStdString();
-        EXPECT_EQ(runTool({QStringLiteral("lpstat"), QStringLiteral("-o"), PostScriptPrinterName}).output, QString());
+        EXPECT_EQ(
+            runTool({QStringLiteral("lpstat"), QStringLiteral("-o"), PostScriptPrinterName}).output,
+            QString());
         expectNothingLeft();
     }
 }
@@ -274,9 +308,10 @@ TEST_F(FaultsTest, FullDestinationIsNamed)
 {
     const QString small = scratch.file(QStringLiteral("small"));
     QDir().mkpath(small);
-    if (::getuid() != 0 || runTool({QStringLiteral("mount"), QStringLiteral("-t"), QStringLiteral("tmpfs"),
-                                    QStringLiteral("-o"), QStringLiteral("size=16k"), QStringLiteral("tmpfs"), small})
-                                   .exitCode != 0)
+    if (::getuid() != 0 ||
+        runTool({QStringLiteral("mount"), QStringLiteral("-t"), QStringLiteral("tmpfs"),
+                 QStringLiteral("-o"), QStringLiteral("size=16k"), QStringLiteral("tmpfs"), small})
+                .exitCode != 0)
         GTEST_SKIP() << "cannot mount a small file system here";
     struct Unmount
     {
@@ -287,8 +322,11 @@ TEST_F(FaultsTest, FullDestinationIsNamed)
         << runTool({QStringLiteral("df"), small}).output.toStdString();
     const ProgramRun run = convert({QStringLiteral("-o"), small, makeNoise()}, environment);
     EXPECT_EQ(run.exitCode, 1);
-    EXPECT_TRUE(run.output.contains(QStringLiteral("has no room left"))) << run.output.toStdString();
-    EXPECT_EQ(entries(small), QStringList()) << QFileInfo(small + QStringLiteral("/noise.pdf")).size() << " " << QFileInfo(scratch.file(QStringLiteral("noise.png"))).size();
+    EXPECT_TRUE(run.output.contains(QStringLiteral("has no room left")))
+        << run.output.toStdString();
+    EXPECT_EQ(entries(small), QStringList())
+        << QFileInfo(small + QStringLiteral("/noise.pdf")).size() << " "
+        << QFileInfo(scratch.file(QStringLiteral("noise.png"))).size();
     expectNothingLeft();
 }
 
