@@ -25,6 +25,11 @@ std::optional<PrintJobState> CupsPrintJobWatch::newestJob(const QString& printer
     return newest;
 }
 
+void CupsPrintJobWatch::cancelJob(const QString& printer, int id)
+{
+    cupsCancelJob2(CUPS_HTTP_DEFAULT, printer.toUtf8().constData(), id, 0);
+}
+
 std::chrono::steady_clock::time_point CupsPrintJobWatch::now()
 {
     return std::chrono::steady_clock::now();

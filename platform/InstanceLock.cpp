@@ -26,10 +26,25 @@ Result<InstanceLock> InstanceLock::acquire(const QString& path, Mode mode)
         ::close(fd);
         return Status::failure(QStringLiteral("The lock file %1 is held by another process").arg(path), err);
     }
+    const QByteArray pid = QByteArray::number(::getpid()) + '\n';
+    if (::ftruncate(fd, 0) == 0)
+        (void)!::pwrite(fd, pid.constData(), static_cast<size_t>(pid.size()), 0);
     return InstanceLock(fd);
 }
 
-InstanceLock::InstanceLock(InstanceLock&& other) noexcept : m_fd(std::exchange(other.m_fd, -1)) {}
+pid_t InstanceLock::holder(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return 0;
+    bool ok = false;
+    const int pid = file.read(32).trimmed().toInt(&ok);
+    return ok && pid > 0 ? static_cast<pid_t>(pid) : 0;
+}
+
+InstanceLock::InstanceLock(InstanceLock&& other) noexcept : m_fd(std::exchange(other.m_fd, -1))
+{
+}
 
 InstanceLock& InstanceLock::operator=(InstanceLock&& other) noexcept
 {

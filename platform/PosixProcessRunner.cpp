@@ -1,5 +1,7 @@
 #include "PosixProcessRunner.h"
 
+#include "RunRegistry.h"
+
 #include <QFile>
 
 #include <cerrno>
@@ -126,6 +128,14 @@ ProcessOutcome PosixProcessRunner::RunAndWait(const ProcessRequest& request)
     posix_spawnattr_setpgroup(&attr, 0);
     posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK);
 
+    if (RunRegistry::abandoned()) {
+        ::close(pipeFds[0]);
+        ::close(pipeFds[1]);
+        posix_spawn_file_actions_destroy(&actions);
+        posix_spawnattr_destroy(&attr);
+        outcome.error = QStringLiteral("the run was interrupted");
+        return outcome;
+    }
     pid_t pid = 0;
     const bool searchPath = args[0].find('/') == std::string::npos;
     const int rc = searchPath ? ::posix_spawnp(&pid, argv[0], &actions, &attr, argv.data(), envp.data())
@@ -141,6 +151,9 @@ ProcessOutcome PosixProcessRunner::RunAndWait(const ProcessRequest& request)
         return outcome;
     }
     outcome.pid = pid;
+    // The child leads a process group of its own: an interruption of the run ends
+    // the group, with whatever the program started in it.
+    RunRegistry::addProcessGroup(pid);
 
     using Clock = std::chrono::steady_clock;
     const auto deadline = request.timeout ? std::optional(Clock::now() + *request.timeout) : std::nullopt;
@@ -187,6 +200,7 @@ ProcessOutcome PosixProcessRunner::RunAndWait(const ProcessRequest& request)
 
     if (request.endGroupOnExit)
         endGroup(pid);
+    RunRegistry::removeProcessGroup(pid);
 
     if (!outcome.timedOut) {
         if (WIFEXITED(status))
