@@ -14,6 +14,7 @@
 #include "StandardServers.h"
 #include "Terminal.h"
 #include "TerminalPage.h"
+#include "UnoOffice.h"
 
 #include <QGuiApplication>
 
@@ -80,8 +81,10 @@ int main(int argc, char** argv)
     CupsSpooler spooler;
     TerminalPrompter prompter(terminal);
     ImmediatePacing pacing;
+    // One office for the whole run; it ends with the program.
+    UnoOffice office(StandardOfficeOptions());
     AutomationRegistry automation;
-    RegisterStandardServers(automation, processes, spooler);
+    RegisterStandardServers(automation, office, spooler);
     QtPicturePrinter pictures;
     CupsPrintJobWatch jobs;
     const ConverterTable converters = StandardConverters(pictures, jobs);
