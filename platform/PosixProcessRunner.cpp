@@ -46,6 +46,27 @@ std::vector<std::string> buildEnvironment(const ProcessRequest& request)
     return out;
 }
 
+// The argument and environment vectors of a child, in the form exec takes.
+struct ChildVectors
+{
+    explicit ChildVectors(const ProcessRequest& request) : env(buildEnvironment(request))
+    {
+        for (const QString& a : request.arguments)
+            args.push_back(QFile::encodeName(a).toStdString());
+        for (auto& a : args)
+            argv.push_back(a.data());
+        argv.push_back(nullptr);
+        for (auto& e : env)
+            envp.push_back(e.data());
+        envp.push_back(nullptr);
+    }
+
+    std::vector<std::string> args;
+    std::vector<std::string> env;
+    std::vector<char*> argv;
+    std::vector<char*> envp;
+};
+
 void appendOutput(QByteArray& output, const char* data, qsizetype size)
 {
     output.append(data, size);
@@ -97,19 +118,10 @@ ProcessOutcome PosixProcessRunner::RunAndWait(const ProcessRequest& request)
         return outcome;
     }
 
-    std::vector<std::string> args;
-    for (const QString& a : request.arguments)
-        args.push_back(QFile::encodeName(a).toStdString());
-    std::vector<char*> argv;
-    for (auto& a : args)
-        argv.push_back(a.data());
-    argv.push_back(nullptr);
-
-    std::vector<std::string> env = buildEnvironment(request);
-    std::vector<char*> envp;
-    for (auto& e : env)
-        envp.push_back(e.data());
-    envp.push_back(nullptr);
+    ChildVectors child(request);
+    std::vector<std::string>& args = child.args;
+    std::vector<char*>& argv = child.argv;
+    std::vector<char*>& envp = child.envp;
 
     int pipeFds[2];
     if (::pipe2(pipeFds, O_CLOEXEC) != 0) {
@@ -235,18 +247,9 @@ Result<std::unique_ptr<BackgroundProcess>> BackgroundProcess::start(const Proces
                 .arg(request.arguments.first(), QString::fromLocal8Bit(std::strerror(ENOENT))),
             ENOENT);
     const std::string path = QFile::encodeName(program).toStdString();
-    std::vector<std::string> args;
-    for (const QString& a : request.arguments)
-        args.push_back(QFile::encodeName(a).toStdString());
-    std::vector<char*> argv;
-    for (auto& a : args)
-        argv.push_back(a.data());
-    argv.push_back(nullptr);
-    std::vector<std::string> env = buildEnvironment(request);
-    std::vector<char*> envp;
-    for (auto& e : env)
-        envp.push_back(e.data());
-    envp.push_back(nullptr);
+    ChildVectors child(request);
+    std::vector<char*>& argv = child.argv;
+    std::vector<char*>& envp = child.envp;
 
     // The child reports a failed exec through this pipe, which closes on success.
     int report[2];

@@ -8,20 +8,16 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace {
-
-bool hasEnded(pid_t pid)
+bool ProcessHasEnded(pid_t pid)
 {
     QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
     if (!stat.open(QIODevice::ReadOnly))
         return true;
-    // The state follows the command name in parentheses; a zombie has ended.
+    // The state follows the command name in parentheses.
     const QByteArray line = stat.readAll();
     const qsizetype close = line.lastIndexOf(')');
     return close >= 0 && line.size() > close + 2 && line.at(close + 2) == 'Z';
 }
-
-} // namespace
 
 QList<pid_t> ProcessesWithArgument(const QByteArray& argument)
 {
@@ -56,7 +52,7 @@ Status EndProcessesWithArgument(const QByteArray& argument, std::chrono::millise
         ::kill(pid, SIGKILL);
     const auto deadline = std::chrono::steady_clock::now() + limit;
     for (const pid_t pid : found) {
-        while (!hasEnded(pid)) {
+        while (!ProcessHasEnded(pid)) {
             if (std::chrono::steady_clock::now() >= deadline)
                 return Status::failure(QStringLiteral("process %1 (%2) could not be ended")
                                            .arg(pid)

@@ -27,16 +27,6 @@ QString budget()
     return sourceDir() + QStringLiteral("/tests/data/budget.xls");
 }
 
-bool gone(pid_t pid)
-{
-    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
-    if (!stat.open(QIODevice::ReadOnly))
-        return true;
-    const QByteArray line = stat.readAll();
-    const qsizetype close = line.lastIndexOf(')');
-    return close >= 0 && line.size() > close + 2 && line.at(close + 2) == 'Z';
-}
-
 class UnoOfficeTest : public testing::Test
 {
 protected:
@@ -99,7 +89,7 @@ TEST_F(UnoOfficeTest, AKilledOfficeFailsItsDocumentAndStartsAgainForTheNext)
     ASSERT_TRUE(loaded.ok()) << loaded.status().message().toStdString();
     const pid_t pid = *office.processId();
     ::kill(pid, SIGKILL);
-    for (int i = 0; i < 200 && !gone(pid); ++i)
+    for (int i = 0; i < 200 && !ProcessHasEnded(pid); ++i)
         ::usleep(10 * 1000);
 
     const Status printed = office.print(loaded.value(), QStringLiteral("Pellucor"));

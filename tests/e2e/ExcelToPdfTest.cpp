@@ -7,6 +7,7 @@
 #include "Pacing.h"
 #include "PosixProcessRunner.h"
 #include "PrintContract.h"
+#include "ProcessSearch.h"
 #include "ProgramFolder.h"
 
 #include "E2eSupport.h"
@@ -228,16 +229,6 @@ private:
     std::function<void()> m_action;
 };
 
-bool gone(pid_t pid)
-{
-    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
-    if (!stat.open(QIODevice::ReadOnly))
-        return true;
-    const QByteArray line = stat.readAll();
-    const qsizetype close = line.lastIndexOf(')');
-    return close >= 0 && line.size() > close + 2 && line.at(close + 2) == 'Z';
-}
-
 // The office is killed while the second workbook waits to be printed: that
 // workbook fails and says why, and the office of the run starts again for the next.
 TEST_F(ExcelToPdfTest, ABatchGoesOnAfterItsOfficeIsKilled)
@@ -255,7 +246,7 @@ TEST_F(ExcelToPdfTest, ABatchGoesOnAfterItsOfficeIsKilled)
     // Workbooks.Add has loaded it; PrintOut reads the default printer first.
     serverSpooler.arm([&] {
         ::kill(*first, SIGKILL);
-        for (int i = 0; i < 200 && !gone(*first); ++i)
+        for (int i = 0; i < 200 && !ProcessHasEnded(*first); ++i)
             ::usleep(10 * 1000);
     });
     const ConverterResult killed = ConvertExcel(target(), fixture("three sheets.xlsx"), services);
