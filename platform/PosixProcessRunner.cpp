@@ -13,6 +13,7 @@
 #include <poll.h>
 #include <spawn.h>
 #include <string>
+#include <linux/close_range.h>
 #include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -279,6 +280,9 @@ Result<std::unique_ptr<BackgroundProcess>> BackgroundProcess::start(const Proces
             ::dup2(null, STDOUT_FILENO);
             ::dup2(null, STDERR_FILENO);
         }
+        // Nothing else of ours goes with it: a pipe it held open would keep whoever
+        // reads the other end waiting for as long as the office runs.
+        ::close_range(3, ~0U, CLOSE_RANGE_CLOEXEC);
         ::signal(SIGPIPE, SIG_DFL);
         ::signal(SIGINT, SIG_DFL);
         ::signal(SIGTERM, SIG_DFL);
