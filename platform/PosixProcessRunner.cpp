@@ -9,11 +9,11 @@
 #include <csignal>
 #include <cstring>
 #include <fcntl.h>
+#include <linux/close_range.h>
 #include <map>
 #include <poll.h>
 #include <spawn.h>
 #include <string>
-#include <linux/close_range.h>
 #include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -75,25 +75,34 @@ void appendOutput(QByteArray& output, const char* data, qsizetype size)
         output.remove(0, output.size() - OutputKept);
 }
 
+// Whether child has ended, without reaping it: until it is reaped its number
+// cannot name another process group, so its own group can still be killed safely.
+bool hasExited(pid_t child)
+{
+    siginfo_t info{};
+    return ::waitid(P_PID, static_cast<id_t>(child), &info, WEXITED | WNOHANG | WNOWAIT) != 0 ||
+           info.si_pid == child;
+}
+
+int reap(pid_t child)
+{
+    int status = 0;
+    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
+    }
+    return status;
+}
+
 // Ends the group of a child that is still running: asks it to end, gives our own
 // child up to two seconds, then kills the whole group and reaps the child. Only the
 // child is waited for; a member that left it may linger as a zombie of another
 // parent, which must not cost time here.
 int endRunningGroup(pid_t child)
 {
-    int status = 0;
     ::kill(-child, SIGTERM);
-    for (int i = 0; i < 40; ++i) {
-        if (::waitpid(child, &status, WNOHANG) == child) {
-            ::kill(-child, SIGKILL);
-            return status;
-        }
+    for (int i = 0; i < 40 && !hasExited(child); ++i)
         ::usleep(50 * 1000);
-    }
     ::kill(-child, SIGKILL);
-    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
-    }
-    return status;
+    return reap(child);
 }
 
 } // namespace
@@ -186,8 +195,7 @@ ProcessOutcome PosixProcessRunner::RunAndWait(const ProcessRequest& request)
 
     for (;;) {
         if (!exited) {
-            const pid_t w = ::waitpid(pid, &status, WNOHANG);
-            if (w == pid) {
+            if (hasExited(pid)) {
                 exited = true;
                 // Something the program started may hold the pipe open; read what is
                 // there for a moment, then stop listening.
@@ -218,9 +226,13 @@ ProcessOutcome PosixProcessRunner::RunAndWait(const ProcessRequest& request)
     }
     ::close(pipeFds[0]);
 
-    // Our child has been reaped; what it left in its group is killed without waiting.
-    if (request.endGroupOnExit)
-        ::kill(-pid, SIGKILL);
+    if (!outcome.timedOut) {
+        // What the child left in its group is killed without waiting, then the child
+        // is reaped.
+        if (request.endGroupOnExit)
+            ::kill(-pid, SIGKILL);
+        status = reap(pid);
+    }
 
     if (!outcome.timedOut) {
         if (WIFEXITED(status))
@@ -331,37 +343,26 @@ bool BackgroundProcess::running()
 {
     if (m_exitStatus)
         return false;
-    int status = 0;
-    const pid_t w = ::waitpid(m_pid, &status, WNOHANG);
-    if (w == m_pid || (w < 0 && errno == ECHILD)) {
-        keep(status);
-        return false;
-    }
-    return true;
+    if (!hasExited(m_pid))
+        return true;
+    ::kill(-m_pid, SIGKILL); // what it left in its group
+    keep(reap(m_pid));
+    return false;
 }
 
 void BackgroundProcess::end(std::chrono::milliseconds grace)
 {
-    if (!running()) {
-        ::kill(-m_pid, SIGKILL); // what the program left in its group
+    if (!running())
         return;
-    }
     if (grace.count() > 0) {
         ::kill(-m_pid, SIGTERM);
         const auto deadline = std::chrono::steady_clock::now() + grace;
         while (std::chrono::steady_clock::now() < deadline) {
-            if (!running()) {
-                ::kill(-m_pid, SIGKILL);
+            if (!running())
                 return;
-            }
             ::usleep(20 * 1000);
         }
     }
     ::kill(-m_pid, SIGKILL);
-    int status = 0;
-    pid_t w = 0;
-    do {
-        w = ::waitpid(m_pid, &status, 0);
-    } while (w < 0 && errno == EINTR);
-    keep(status);
+    keep(reap(m_pid));
 }
