@@ -18,6 +18,7 @@
 #include "StandardServers.h"
 #include "Terminal.h"
 #include "TerminalPage.h"
+#include "UnoOffice.h"
 
 #include <QGuiApplication>
 
@@ -144,8 +145,10 @@ int main(int argc, char** argv)
     PosixProcessRunner processes;
     TerminalPrompter prompter(terminal);
     ImmediatePacing pacing;
+    // One office for the whole run; it ends with the program.
+    UnoOffice office(StandardOfficeOptions());
     AutomationRegistry automation;
-    RegisterStandardServers(automation, processes, spooler);
+    RegisterStandardServers(automation, office, spooler);
     QtPicturePrinter pictures;
     CupsPrintJobWatch jobs;
     const ConverterTable converters = StandardConverters(pictures, jobs);

@@ -17,7 +17,7 @@ class Prompter;
 // a job may take to appear in CUPS at all after the server printed.
 inline constexpr std::chrono::milliseconds PrintJobTimeLimit = std::chrono::minutes(3);
 inline constexpr std::chrono::milliseconds PrintJobStartLimit = std::chrono::seconds(15);
-inline constexpr std::chrono::milliseconds PrintJobPollInterval = std::chrono::milliseconds(200);
+inline constexpr std::chrono::milliseconds PrintJobPollInterval = std::chrono::milliseconds(50);
 
 // The record the printer backend writes beside the spool file once a job's
 // PostScript is in place: "job-id=<n>\nuser=<name>\ntitle=<title>\n".
