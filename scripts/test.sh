@@ -11,6 +11,8 @@ sh scripts/start-services.sh
 export LC_ALL=C.UTF-8
 jobs=$(nproc)
 
+sh scripts/format.sh --check
+
 for preset in ci sanitizers; do
     echo "== $preset build"
     cmake --preset "$preset" >/dev/null
