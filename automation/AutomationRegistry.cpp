@@ -27,7 +27,8 @@ Result<std::shared_ptr<Dispatch>> AutomationRegistry::createObject(const QString
         factory = m_factories.value(progId);
     }
     if (!factory)
-        return Status::failure(QStringLiteral("no automation server is registered as \"%1\"").arg(progId));
+        return Status::failure(
+            QStringLiteral("no automation server is registered as \"%1\"").arg(progId));
     Result<std::shared_ptr<Dispatch>> object = factory();
     if (object.ok() && !object.value())
         return Status::failure(QStringLiteral("the server \"%1\" gave no object").arg(progId));

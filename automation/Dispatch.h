@@ -9,7 +9,12 @@
 using DispId = qint32;
 
 // How a member is called.
-enum class DispatchKind { Method, PropertyGet, PropertyPut };
+enum class DispatchKind
+{
+    Method,
+    PropertyGet,
+    PropertyPut
+};
 
 QString describeDispatchKind(DispatchKind kind);
 
@@ -25,7 +30,8 @@ class Dispatch
 {
 public:
     virtual ~Dispatch() = default;
-    virtual Result<Variant> Invoke(DispId member, DispatchKind kind, const QList<Variant>& arguments) = 0;
+    virtual Result<Variant> Invoke(DispId member, DispatchKind kind,
+                                   const QList<Variant>& arguments) = 0;
 };
 
 // The failure of a call that names an unknown member or calls it the wrong way.

@@ -17,8 +17,8 @@ inline constexpr DispId Visible = 0x22E;   // Application, property
 inline constexpr DispId Workbooks = 0x23C; // Application, property get
 inline constexpr DispId Add = 0xB5;        // Workbooks, method (Template)
 inline constexpr DispId PrintOut = 0x6EC;  // Workbook, method (From, To, Copies, Preview,
-                                          // ActivePrinter, PrintToFile, Collate, PrToFileName)
-inline constexpr DispId Quit = 0x12E; // Application, method
+                                           // ActivePrinter, PrintToFile, Collate, PrToFileName)
+inline constexpr DispId Quit = 0x12E;      // Application, method
 } // namespace ExcelMember
 
 // The spreadsheet server over LibreOffice Calc.

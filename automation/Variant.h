@@ -12,7 +12,8 @@ class Dispatch;
 // The argument and result type of the automation layer: the subset of the office
 // suites' VARIANT that the converters pass. A VT_BYREF variant points at another
 // variant that its owner keeps alive for the length of the call.
-enum VarType : quint16 {
+enum VarType : quint16
+{
     VT_EMPTY = 0,
     VT_I2 = 2,
     VT_I4 = 3,
@@ -77,7 +78,8 @@ public:
     QString describe() const;
 
 private:
-    using Payload = std::variant<std::monostate, qint16, qint32, QString, std::shared_ptr<Dispatch>, quint32, bool>;
+    using Payload = std::variant<std::monostate, qint16, qint32, QString, std::shared_ptr<Dispatch>,
+                                 quint32, bool>;
 
     VarType m_type = VT_EMPTY;
     Payload m_payload;

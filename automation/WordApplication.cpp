@@ -3,7 +3,6 @@
 #include "OfficeServer.h"
 #include "Spooler.h"
 
-
 #include <optional>
 
 namespace {

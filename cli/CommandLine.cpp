@@ -31,7 +31,8 @@ QString choiceWords(std::initializer_list<Choice> choices)
 }
 
 constexpr std::initializer_list<Choice> Compressions{{"flate", "Flate"}, {"lzw", "LZW"}};
-constexpr std::initializer_list<Choice> ImageCompressions{{"flate", "Flate"}, {"jpeg", "JPEG"}, {"auto", "Automatic"}};
+constexpr std::initializer_list<Choice> ImageCompressions{
+    {"flate", "Flate"}, {"jpeg", "JPEG"}, {"auto", "Automatic"}};
 constexpr std::initializer_list<Choice> Qualities{
     {"minimum", "Minimum"}, {"low", "Low"}, {"medium", "Medium"}, {"maximum", "Maximum"}};
 constexpr std::initializer_list<Choice> Versions{
@@ -67,60 +68,101 @@ Result<QString> ReadPasswordFile(const QString& path, const QString& prompt)
 ParsedCommandLine ParseCommandLine(const QStringList& arguments, const PasswordReader& readPassword)
 {
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral(
-        "Converts spreadsheets, documents, presentations and pictures into PDF files, one PDF per FILE,\n"
-        "named after the FILE with the extension .pdf."));
+    parser.setApplicationDescription(
+        QStringLiteral("Converts spreadsheets, documents, presentations and pictures into PDF "
+                       "files, one PDF per FILE,\n"
+                       "named after the FILE with the extension .pdf."));
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-    const QCommandLineOption output({QStringLiteral("o"), QStringLiteral("output")},
-                                    QStringLiteral("Folder for the PDF files (default: the current folder)."),
-                                    QStringLiteral("DIR"));
-    const QCommandLineOption title(QStringLiteral("title"), QStringLiteral("Document title."), QStringLiteral("TEXT"));
-    const QCommandLineOption subject(QStringLiteral("subject"), QStringLiteral("Document subject."), QStringLiteral("TEXT"));
-    const QCommandLineOption author(QStringLiteral("author"), QStringLiteral("Document author."), QStringLiteral("TEXT"));
-    const QCommandLineOption keywords(QStringLiteral("keywords"), QStringLiteral("Document keywords."), QStringLiteral("TEXT"));
-    const QCommandLineOption userPassword(QStringLiteral("user-password"),
-                                          QStringLiteral("Password needed to open the PDF (needs an owner password). Passwords "
-                                                         "given as arguments are visible to other users of this "
-                                                         "computer: prefer --user-password-file."),
-                                          QStringLiteral("PASSWORD"));
-    const QCommandLineOption ownerPassword(QStringLiteral("owner-password"),
-                                           QStringLiteral("Password that guards the permissions; turns security on. "
-                                                          "Visible to other users: prefer --owner-password-file."),
-                                           QStringLiteral("PASSWORD"));
+    const QCommandLineOption output(
+        {QStringLiteral("o"), QStringLiteral("output")},
+        QStringLiteral("Folder for the PDF files (default: the current folder)."),
+        QStringLiteral("DIR"));
+    const QCommandLineOption title(QStringLiteral("title"), QStringLiteral("Document title."),
+                                   QStringLiteral("TEXT"));
+    const QCommandLineOption subject(QStringLiteral("subject"), QStringLiteral("Document subject."),
+                                     QStringLiteral("TEXT"));
+    const QCommandLineOption author(QStringLiteral("author"), QStringLiteral("Document author."),
+                                    QStringLiteral("TEXT"));
+    const QCommandLineOption keywords(QStringLiteral("keywords"),
+                                      QStringLiteral("Document keywords."), QStringLiteral("TEXT"));
+    const QCommandLineOption userPassword(
+        QStringLiteral("user-password"),
+        QStringLiteral("Password needed to open the PDF (needs an owner password). Passwords "
+                       "given as arguments are visible to other users of this "
+                       "computer: prefer --user-password-file."),
+        QStringLiteral("PASSWORD"));
+    const QCommandLineOption ownerPassword(
+        QStringLiteral("owner-password"),
+        QStringLiteral("Password that guards the permissions; turns security on. "
+                       "Visible to other users: prefer --owner-password-file."),
+        QStringLiteral("PASSWORD"));
     const QCommandLineOption userPasswordFile(
         QStringLiteral("user-password-file"),
-        QStringLiteral("Read the user password from the first line of FILE (- reads standard input, without echo "
+        QStringLiteral("Read the user password from the first line of FILE (- reads standard "
+                       "input, without echo "
                        "on a terminal)."),
         QStringLiteral("FILE"));
-    const QCommandLineOption ownerPasswordFile(QStringLiteral("owner-password-file"),
-                                               QStringLiteral("Read the owner password from the first line of FILE "
-                                                              "(- reads standard input)."),
-                                               QStringLiteral("FILE"));
-    const QCommandLineOption noCopy(QStringLiteral("no-copy"), QStringLiteral("Forbid content copying or extraction."));
-    const QCommandLineOption noForms(QStringLiteral("no-forms"), QStringLiteral("Forbid form filling, signing, commenting."));
-    const QCommandLineOption noChanges(QStringLiteral("no-changes"), QStringLiteral("Forbid changing the document."));
-    const QCommandLineOption noPrint(QStringLiteral("no-print"), QStringLiteral("Forbid printing."));
-    const QCommandLineOption encryption(QStringLiteral("encryption"),
-                                        QStringLiteral("RC4 key: low (40-bit, default) or high (128-bit)."),
-                                        QStringLiteral("low|high"));
+    const QCommandLineOption ownerPasswordFile(
+        QStringLiteral("owner-password-file"),
+        QStringLiteral("Read the owner password from the first line of FILE "
+                       "(- reads standard input)."),
+        QStringLiteral("FILE"));
+    const QCommandLineOption noCopy(QStringLiteral("no-copy"),
+                                    QStringLiteral("Forbid content copying or extraction."));
+    const QCommandLineOption noForms(QStringLiteral("no-forms"),
+                                     QStringLiteral("Forbid form filling, signing, commenting."));
+    const QCommandLineOption noChanges(QStringLiteral("no-changes"),
+                                       QStringLiteral("Forbid changing the document."));
+    const QCommandLineOption noPrint(QStringLiteral("no-print"),
+                                     QStringLiteral("Forbid printing."));
+    const QCommandLineOption encryption(
+        QStringLiteral("encryption"),
+        QStringLiteral("RC4 key: low (40-bit, default) or high (128-bit)."),
+        QStringLiteral("low|high"));
     const QCommandLineOption compression(QStringLiteral("compression"),
-                                         QStringLiteral("Document compression (default flate)."), choiceWords(Compressions));
-    const QCommandLineOption images(QStringLiteral("images"), QStringLiteral("Image compression (default flate)."),
+                                         QStringLiteral("Document compression (default flate)."),
+                                         choiceWords(Compressions));
+    const QCommandLineOption images(QStringLiteral("images"),
+                                    QStringLiteral("Image compression (default flate)."),
                                     choiceWords(ImageCompressions));
-    const QCommandLineOption quality(QStringLiteral("jpeg-quality"), QStringLiteral("JPEG quality (default minimum)."),
+    const QCommandLineOption quality(QStringLiteral("jpeg-quality"),
+                                     QStringLiteral("JPEG quality (default minimum)."),
                                      choiceWords(Qualities));
-    const QCommandLineOption version(QStringLiteral("pdf-version"), QStringLiteral("PDF version (default 1.3)."),
+    const QCommandLineOption version(QStringLiteral("pdf-version"),
+                                     QStringLiteral("PDF version (default 1.3)."),
                                      choiceWords(Versions));
-    const QCommandLineOption overwrite(QStringLiteral("overwrite"),
-                                       QStringLiteral("Replace existing PDF files without asking."));
+    const QCommandLineOption overwrite(
+        QStringLiteral("overwrite"), QStringLiteral("Replace existing PDF files without asking."));
     const QCommandLineOption quiet({QStringLiteral("q"), QStringLiteral("quiet")},
                                    QStringLiteral("Print only failures, no progress."));
-    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Show this help."));
-    const QCommandLineOption showVersion(QStringLiteral("version"), QStringLiteral("Show the version."));
-    parser.addOptions({output, title, subject, author, keywords, userPassword, ownerPassword, userPasswordFile,
-                       ownerPasswordFile, noCopy, noForms, noChanges,
-                       noPrint, encryption, compression, images, quality, version, overwrite, quiet, help, showVersion});
-    parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("Files to convert."), QStringLiteral("FILE..."));
+    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
+                                  QStringLiteral("Show this help."));
+    const QCommandLineOption showVersion(QStringLiteral("version"),
+                                         QStringLiteral("Show the version."));
+    parser.addOptions({output,
+                       title,
+                       subject,
+                       author,
+                       keywords,
+                       userPassword,
+                       ownerPassword,
+                       userPasswordFile,
+                       ownerPasswordFile,
+                       noCopy,
+                       noForms,
+                       noChanges,
+                       noPrint,
+                       encryption,
+                       compression,
+                       images,
+                       quality,
+                       version,
+                       overwrite,
+                       quiet,
+                       help,
+                       showVersion});
+    parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("Files to convert."),
+                                 QStringLiteral("FILE..."));
 
     ParsedCommandLine parsed;
     if (!parser.parse(QStringList{QStringLiteral("tabloria-convert")} + arguments)) {
@@ -148,20 +190,23 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments, const PasswordR
     s.author = parser.value(author);
     s.keywords = parser.value(keywords);
 
-    auto choose = [&](const QCommandLineOption& option, std::initializer_list<Choice> choices, QString& field) {
+    auto choose = [&](const QCommandLineOption& option, std::initializer_list<Choice> choices,
+                      QString& field) {
         if (!parser.isSet(option))
             return true;
         const QString item = pick(parser.value(option), choices);
         if (item.isEmpty()) {
-            parsed.text = QStringLiteral("--%1 takes %2, not \"%3\"")
-                              .arg(option.names().constLast(), choiceWords(choices), parser.value(option));
+            parsed.text =
+                QStringLiteral("--%1 takes %2, not \"%3\"")
+                    .arg(option.names().constLast(), choiceWords(choices), parser.value(option));
             return false;
         }
         field = item;
         return true;
     };
     QString level = QStringLiteral("0");
-    if (!choose(compression, Compressions, s.documentCompression) || !choose(images, ImageCompressions, s.imageCompression) ||
+    if (!choose(compression, Compressions, s.documentCompression) ||
+        !choose(images, ImageCompressions, s.imageCompression) ||
         !choose(quality, Qualities, s.jpegQuality) || !choose(version, Versions, s.pdfVersion) ||
         !choose(encryption, Levels, level))
         return parsed;
@@ -230,9 +275,11 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments, const PasswordR
             return parsed;
         }
         if (s.ownerPassword.isEmpty()) {
-            parsed.text = s.ownerPasswordEnabled == 1
-                              ? QStringLiteral("the owner password is empty")
-                              : QStringLiteral("a user password needs an owner password: add --owner-password");
+            parsed.text =
+                s.ownerPasswordEnabled == 1
+                    ? QStringLiteral("the owner password is empty")
+                    : QStringLiteral(
+                          "a user password needs an owner password: add --owner-password");
             return parsed;
         }
     }

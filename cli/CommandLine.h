@@ -11,8 +11,8 @@
 // What tabloria-convert was asked to do.
 struct CommandLineOptions
 {
-    QStringList files;      // as given
-    QString outputFolder;   // as given; the current folder when not given
+    QStringList files;    // as given
+    QString outputFolder; // as given; the current folder when not given
     ConversionSettings settings;
     bool overwrite = false;
     bool quiet = false;
@@ -20,7 +20,13 @@ struct CommandLineOptions
 
 struct ParsedCommandLine
 {
-    enum class Action { Convert, ShowHelp, ShowVersion, UsageError };
+    enum class Action
+    {
+        Convert,
+        ShowHelp,
+        ShowVersion,
+        UsageError
+    };
 
     Action action = Action::UsageError;
     CommandLineOptions options;

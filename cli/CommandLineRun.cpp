@@ -44,15 +44,17 @@ int RunCommandLine(const CommandLineOptions& options, const ConverterTable& conv
         options.outputFolder.isEmpty() ? QStringLiteral(".") : options.outputFolder));
     const QFileInfo folderInfo(folder);
     if (!folderInfo.isDir()) {
-        terminal.printMessage(QStringLiteral("tabloria-convert: the output folder %1 does not exist; create it or "
-                                             "choose another with -o")
-                                  .arg(folder));
+        terminal.printMessage(
+            QStringLiteral("tabloria-convert: the output folder %1 does not exist; create it or "
+                           "choose another with -o")
+                .arg(folder));
         return 1;
     }
     if (::access(QFile::encodeName(folder).constData(), W_OK | X_OK) != 0) {
-        terminal.printMessage(QStringLiteral("tabloria-convert: no permission to write into the output folder %1; "
-                                             "choose another with -o")
-                                  .arg(folder));
+        terminal.printMessage(
+            QStringLiteral("tabloria-convert: no permission to write into the output folder %1; "
+                           "choose another with -o")
+                .arg(folder));
         return 1;
     }
 
@@ -102,9 +104,10 @@ int RunCommandLine(const CommandLineOptions& options, const ConverterTable& conv
         ConversionWorker(page, target, converters, services);
     }
     if (!options.quiet && options.files.size() > 1)
-        terminal.printMessage(QStringLiteral("%1 converted, %2 failed%3")
-                                  .arg(page.converted())
-                                  .arg(page.failed() + unusable)
-                                  .arg(page.kept() > 0 ? QStringLiteral(", %1 kept").arg(page.kept()) : QString()));
+        terminal.printMessage(
+            QStringLiteral("%1 converted, %2 failed%3")
+                .arg(page.converted())
+                .arg(page.failed() + unusable)
+                .arg(page.kept() > 0 ? QStringLiteral(", %1 kept").arg(page.kept()) : QString()));
     return page.failed() + unusable > 0 ? 1 : 0;
 }

@@ -11,8 +11,8 @@ class Terminal
 {
 public:
     virtual ~Terminal() = default;
-    virtual void printLine(const QString& line) = 0;     // standard output
-    virtual void printMessage(const QString& line) = 0;  // standard error
+    virtual void printLine(const QString& line) = 0;    // standard output
+    virtual void printMessage(const QString& line) = 0; // standard error
     // A progress line that the next progress line or message replaces; nothing
     // when standard error is not a terminal.
     virtual void showProgress(const QString& line) = 0;

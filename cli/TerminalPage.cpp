@@ -2,7 +2,8 @@
 
 #include "Terminal.h"
 
-MessageAnswer TerminalPrompter::showMessage(const QString& text, MessageButtons buttons, MessageIcon)
+MessageAnswer TerminalPrompter::showMessage(const QString& text, MessageButtons buttons,
+                                            MessageIcon)
 {
     if (buttons == MessageButtons::YesNo)
         return m_terminal.askYesNo(text) ? MessageAnswer::Yes : MessageAnswer::No;
@@ -16,8 +17,10 @@ QStringList TerminalPrompter::takeMessages()
 }
 
 TerminalPage::TerminalPage(const CommandLineOptions& options, const QStringList& sourcePaths,
-                           const QString& outputFolder, Terminal& terminal, TerminalPrompter& prompter)
-    : m_options(options), m_rows(sourcePaths), m_outputFolder(outputFolder), m_terminal(terminal), m_prompter(prompter)
+                           const QString& outputFolder, Terminal& terminal,
+                           TerminalPrompter& prompter)
+    : m_options(options), m_rows(sourcePaths), m_outputFolder(outputFolder), m_terminal(terminal),
+      m_prompter(prompter)
 {
 }
 
@@ -25,17 +28,20 @@ QString TerminalPage::rowPath(int row)
 {
     const QString path = m_rows.value(row);
     if (!m_options.quiet)
-        m_terminal.showProgress(QStringLiteral("[%1/%2] %3 ...").arg(row + 1).arg(m_rows.size()).arg(path));
+        m_terminal.showProgress(
+            QStringLiteral("[%1/%2] %3 ...").arg(row + 1).arg(m_rows.size()).arg(path));
     return path;
 }
 
 bool TerminalPage::askReplace(const QString& outputPath)
 {
-    const bool replace = m_options.overwrite || m_terminal.askYesNo(ReplaceQuestionText(outputPath));
+    const bool replace =
+        m_options.overwrite || m_terminal.askYesNo(ReplaceQuestionText(outputPath));
     if (!replace) {
         ++m_kept;
         if (!m_options.quiet)
-            m_terminal.printLine(QStringLiteral("kept: %1 (it exists; --overwrite replaces it)").arg(outputPath));
+            m_terminal.printLine(
+                QStringLiteral("kept: %1 (it exists; --overwrite replaces it)").arg(outputPath));
     }
     return replace;
 }

@@ -16,7 +16,8 @@ class TerminalPrompter final : public Prompter
 {
 public:
     explicit TerminalPrompter(Terminal& terminal) : m_terminal(terminal) {}
-    MessageAnswer showMessage(const QString& text, MessageButtons buttons, MessageIcon icon) override;
+    MessageAnswer showMessage(const QString& text, MessageButtons buttons,
+                              MessageIcon icon) override;
 
     // The messages shown since the last call.
     QStringList takeMessages();
@@ -31,8 +32,8 @@ private:
 class TerminalPage final : public WorkerPage
 {
 public:
-    TerminalPage(const CommandLineOptions& options, const QStringList& sourcePaths, const QString& outputFolder,
-                 Terminal& terminal, TerminalPrompter& prompter);
+    TerminalPage(const CommandLineOptions& options, const QStringList& sourcePaths,
+                 const QString& outputFolder, Terminal& terminal, TerminalPrompter& prompter);
 
     ConversionSettings captureSettings() override { return m_options.settings; }
     QString destinationText() override { return m_outputFolder; }
@@ -58,7 +59,8 @@ public:
     void appendResultName(const QString&) override {}
     bool askReplace(const QString& outputPath) override;
     void reportConverted(const QString& sourcePath, const QString& outputPath) override;
-    void reportFailed(const QString& sourcePath, const QString& outputPath, const QString& reason) override;
+    void reportFailed(const QString& sourcePath, const QString& outputPath,
+                      const QString& reason) override;
 
     int converted() const { return m_converted; }
     int failed() const { return m_failed; }

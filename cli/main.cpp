@@ -36,7 +36,9 @@ void quietHandler(QtMsgType type, const QMessageLogContext& context, const QStri
 {
     if (message.startsWith(QLatin1String("QStandardPaths: ")))
         return;
-    std::fputs((qFormatLogMessage(type, context, message) + QLatin1Char('\n')).toLocal8Bit().constData(), stderr);
+    std::fputs(
+        (qFormatLogMessage(type, context, message) + QLatin1Char('\n')).toLocal8Bit().constData(),
+        stderr);
 }
 
 // The run as the interruption sees it from its own thread.
@@ -114,7 +116,8 @@ int main(int argc, char** argv)
         return 0;
     case ParsedCommandLine::Action::UsageError:
         terminal.printMessage(QStringLiteral("tabloria-convert: ") + parsed.text);
-        terminal.printMessage(QStringLiteral("Try 'tabloria-convert --help' for more information."));
+        terminal.printMessage(
+            QStringLiteral("Try 'tabloria-convert --help' for more information."));
         return 2;
     case ParsedCommandLine::Action::Convert:
         break;
@@ -154,7 +157,8 @@ int main(int argc, char** argv)
     const ConverterTable converters = StandardConverters(pictures, jobs);
     ConverterServices services{processes,  spooler, prompter,       pacing,
                                automation, work,    programFolder()};
-    const int status = RunCommandLine(parsed.options, converters, services, terminal, prompter, &runState.progress);
+    const int status = RunCommandLine(parsed.options, converters, services, terminal, prompter,
+                                      &runState.progress);
     // An interrupted run ends on the thread that handles the interruption, with its
     // own exit status; this one only waits for it.
     while (RunRegistry::abandoned())

@@ -66,7 +66,8 @@ void CAlphaButton::buildFrames()
 void CAlphaButton::captureBackground(QPainter& target, const QRect& rect)
 {
     // Painting a window goes into its backing store, a picture that can be read back.
-    QPaintDevice* device = target.paintEngine() != nullptr ? target.paintEngine()->paintDevice() : target.device();
+    QPaintDevice* device =
+        target.paintEngine() != nullptr ? target.paintEngine()->paintDevice() : target.device();
     if (device != nullptr && device->devType() == QInternal::Image) {
         const auto* picture = static_cast<const QImage*>(device);
         const QPoint origin = target.deviceTransform().map(rect.topLeft());

@@ -46,5 +46,6 @@ void CBmpProgCtrl::paintEvent(QPaintEvent*)
     const float r = ratio();
     const int sourceWidth = static_cast<int>(static_cast<float>(barBitmap.width()) * r);
     const int targetWidth = static_cast<int>(static_cast<float>(w) * r);
-    StretchCopy(dc, QRect(0, 0, targetWidth, h), barBitmap, QRect(0, 0, sourceWidth, barBitmap.height()));
+    StretchCopy(dc, QRect(0, 0, targetWidth, h), barBitmap,
+                QRect(0, 0, sourceWidth, barBitmap.height()));
 }

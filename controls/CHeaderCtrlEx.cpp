@@ -35,17 +35,19 @@ void CHeaderCtrlEx::paintEvent(QPaintEvent*)
         QRect r(sectionViewportPosition(i), 0, sectionSize(i), client.height());
         last = r;
         if (i != 0)
-            StretchCopy(dc, QRect(r.left(), r.top(), 2, r.height()), headerBitmap, QRect(0, 0, 2, h));
+            StretchCopy(dc, QRect(r.left(), r.top(), 2, r.height()), headerBitmap,
+                        QRect(0, 0, 2, h));
         dc.setFont(font);
         dc.setPen(Qt::black);
         r.adjust(2, 2, -2, -2);
-        const QString text = model() != nullptr
-                                 ? model()->headerData(i, orientation(), Qt::DisplayRole).toString().left(254)
-                                 : QString();
+        const QString text =
+            model() != nullptr
+                ? model()->headerData(i, orientation(), Qt::DisplayRole).toString().left(254)
+                : QString();
         const QString shown = dc.fontMetrics().elidedText(text, Qt::ElideRight, r.width());
         dc.drawText(r, Qt::AlignHCenter | Qt::AlignTop | Qt::TextSingleLine, shown);
     }
     if (!last.isNull())
-        StretchCopy(dc, QRect(last.left() + last.width() + 1, last.top(), 2, last.height()), headerBitmap,
-                    QRect(0, 0, 2, h));
+        StretchCopy(dc, QRect(last.left() + last.width() + 1, last.top(), 2, last.height()),
+                    headerBitmap, QRect(0, 0, 2, h));
 }

@@ -98,10 +98,12 @@ void CXPTabCtrl::drawBackground(QPainter& dc, const QRect& client)
         return;
     const int h = client.height();
     const int sourceHeight = std::min(h, stripBackground.height());
-    dc.drawImage(QPoint(client.left(), client.top()), stripBackground, QRect(0, 0, g - 2, sourceHeight));
+    dc.drawImage(QPoint(client.left(), client.top()), stripBackground,
+                 QRect(0, 0, g - 2, sourceHeight));
     if (g >= 9)
         for (int x = 7; x + 2 < client.width(); x += 2)
-            dc.drawImage(QPoint(client.left() + x, client.top()), stripBackground, QRect(7, 0, 2, sourceHeight));
+            dc.drawImage(QPoint(client.left() + x, client.top()), stripBackground,
+                         QRect(7, 0, 2, sourceHeight));
     const int endWidth = std::min(10, g);
     dc.drawImage(QPoint(client.left() + client.width() - endWidth, client.top()), stripBackground,
                  QRect(g - endWidth, 0, endWidth, sourceHeight));

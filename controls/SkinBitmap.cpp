@@ -31,8 +31,8 @@ void FillVerticalGradient(QPainter& dc, const QRect& rect)
     }
 }
 
-void DrawColorKeyed(QPainter& dc, const QRect& targetRect, const QImage& source, const QRect& sourceRect,
-                    QRgb key)
+void DrawColorKeyed(QPainter& dc, const QRect& targetRect, const QImage& source,
+                    const QRect& sourceRect, QRgb key)
 {
     if (source.isNull() || targetRect.isEmpty() || sourceRect.isEmpty())
         return;
@@ -47,7 +47,8 @@ void DrawColorKeyed(QPainter& dc, const QRect& targetRect, const QImage& source,
     dc.drawImage(targetRect, piece);
 }
 
-void StretchCopy(QPainter& dc, const QRect& targetRect, const QImage& source, const QRect& sourceRect)
+void StretchCopy(QPainter& dc, const QRect& targetRect, const QImage& source,
+                 const QRect& sourceRect)
 {
     if (source.isNull() || targetRect.isEmpty() || sourceRect.isEmpty())
         return;

@@ -24,8 +24,9 @@ constexpr QRgb SkinColorKey = 0xFFFF00FF;
 
 // Copies `source` from `sourceRect` onto `target` (stretched to `targetRect` without
 // smoothing), leaving out every pixel of the key colour.
-void DrawColorKeyed(QPainter& dc, const QRect& targetRect, const QImage& source, const QRect& sourceRect,
-                    QRgb key = SkinColorKey);
+void DrawColorKeyed(QPainter& dc, const QRect& targetRect, const QImage& source,
+                    const QRect& sourceRect, QRgb key = SkinColorKey);
 
 // Plain stretched copy without smoothing (the skin's ordinary copy).
-void StretchCopy(QPainter& dc, const QRect& targetRect, const QImage& source, const QRect& sourceRect);
+void StretchCopy(QPainter& dc, const QRect& targetRect, const QImage& source,
+                 const QRect& sourceRect);

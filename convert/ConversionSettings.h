@@ -20,7 +20,7 @@ struct ConversionSettings
     int ownerPasswordEnabled = 0;
     QString userPassword;
     QString ownerPassword;
-    int copyingBox = 0;     // a checked box takes its action away from the reader
+    int copyingBox = 0; // a checked box takes its action away from the reader
     int formFillingBox = 0;
     int changingBox = 0;
     int printingBox = 0;

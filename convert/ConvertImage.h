@@ -10,5 +10,6 @@ class PicturePrinter;
 // the PostScript into the PDF for sourcePath. A picture that cannot be decoded, or
 // a print that cannot be made, is shown and gives no PDF; the default printer is
 // what it was before, whatever happened.
-ConverterResult ConvertImage(const ConversionTarget& target, const QString& sourcePath, ConverterServices& services,
-                             PicturePrinter& printer, PrintJobWatch& jobs);
+ConverterResult ConvertImage(const ConversionTarget& target, const QString& sourcePath,
+                             ConverterServices& services, PicturePrinter& printer,
+                             PrintJobWatch& jobs);

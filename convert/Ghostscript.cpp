@@ -24,8 +24,12 @@ GhostscriptFacts LocateGhostscript(const QString& programFolder, ProcessRunner& 
         return facts;
     }
     ProcessRequest probe;
-    probe.arguments = {facts.program, QStringLiteral("-q"), QStringLiteral("-dNODISPLAY"), QStringLiteral("-dBATCH"),
-                       QStringLiteral("-dNOPAUSE"), QStringLiteral("-c"),
+    probe.arguments = {facts.program,
+                       QStringLiteral("-q"),
+                       QStringLiteral("-dNODISPLAY"),
+                       QStringLiteral("-dBATCH"),
+                       QStringLiteral("-dNOPAUSE"),
+                       QStringLiteral("-c"),
                        QStringLiteral("/.setpdfwrite where { pop (yes) } { (no) } ifelse print")};
     probe.timeout = std::chrono::seconds(30);
     const ProcessOutcome outcome = runner.RunAndWait(probe);

@@ -153,7 +153,9 @@ QString GhostscriptCommand::commandLineText() const
         code << QStringLiteral(".setpdfwrite");
     if (!leadingParameters.isEmpty())
         code << leadingParameters;
-    text += code.isEmpty() ? QStringLiteral(" ") : QStringLiteral(" -c ") + code.join(QLatin1Char(' ')) + QStringLiteral(" -f ");
+    text += code.isEmpty()
+                ? QStringLiteral(" ")
+                : QStringLiteral(" -c ") + code.join(QLatin1Char(' ')) + QStringLiteral(" -f ");
     text += QLatin1Char(' ') + quoted(spoolFile);
     text += QLatin1Char(' ') + quoted(pdfmarksFile);
     return text;
@@ -175,8 +177,9 @@ GhostscriptCommand BuildGhostscriptCommand(const ConversionSettings& s, const QS
         // Ghostscript copies JPEG data it meets unchanged into the PDF unless told
         // not to: with "Flate" chosen, every picture must come out lossless.
         if (s.imageCompression == QLatin1String("Flate"))
-            cmd.leadingParameters.insert(cmd.leadingParameters.lastIndexOf(QStringLiteral(">> setdistillerparams")),
-                                         QStringLiteral("/PassThroughJPEGImages false\n"));
+            cmd.leadingParameters.insert(
+                cmd.leadingParameters.lastIndexOf(QStringLiteral(">> setdistillerparams")),
+                QStringLiteral("/PassThroughJPEGImages false\n"));
     }
 
     const bool anyPassword = s.ownerPasswordEnabled == 1 || s.userPasswordEnabled == 1;
@@ -191,7 +194,8 @@ GhostscriptCommand BuildGhostscriptCommand(const ConversionSettings& s, const QS
             cmd.encryption = GhostscriptCommand::Encryption::High;
         cmd.permissions = PermissionValue(s);
         // PDF 1.3 knows only 40-bit keys, and Ghostscript refuses a 128-bit key there.
-        if (cmd.encryption == GhostscriptCommand::Encryption::High && cmd.compatibilityLevel == QLatin1String("1.3"))
+        if (cmd.encryption == GhostscriptCommand::Encryption::High &&
+            cmd.compatibilityLevel == QLatin1String("1.3"))
             cmd.compatibilityLevel = QStringLiteral("1.4");
     }
     return cmd;

@@ -21,7 +21,12 @@ struct GhostscriptFacts
 // it holds, while commandLineText() renders the classic one-line form for logs and tests.
 struct GhostscriptCommand
 {
-    enum class Encryption { None, Low, High };
+    enum class Encryption
+    {
+        None,
+        Low,
+        High
+    };
 
     QString program;
     QString compatibilityLevel;
@@ -76,6 +81,7 @@ struct GhostscriptCommandOptions
     bool distillerParametersFirst = true;
 };
 
-GhostscriptCommand BuildGhostscriptCommand(const ConversionSettings& settings, const QString& outputFile,
-                                           const QString& spoolFile, const QString& pdfmarksFile,
+GhostscriptCommand BuildGhostscriptCommand(const ConversionSettings& settings,
+                                           const QString& outputFile, const QString& spoolFile,
+                                           const QString& pdfmarksFile,
                                            const GhostscriptCommandOptions& options);

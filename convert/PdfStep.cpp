@@ -35,12 +35,14 @@ QString errnoText()
 Status writePdfmarks(const QString& path, const QByteArray& bytes)
 {
     const QByteArray name = QFile::encodeName(path);
-    const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0600);
+    const int fd =
+        ::open(name.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0600);
     if (fd < 0)
         return Status::failure(errnoText(), errno);
     qsizetype done = 0;
     while (done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.constData() + done, static_cast<size_t>(bytes.size() - done));
+        const ssize_t n =
+            ::write(fd, bytes.constData() + done, static_cast<size_t>(bytes.size() - done));
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0) {
@@ -63,7 +65,8 @@ mode_t newFileMode()
     if (status.open(QIODevice::ReadOnly)) {
         for (const QByteArray& line : status.readAll().split('\n')) {
             if (line.startsWith("Umask:"))
-                return static_cast<mode_t>(0666 & ~std::strtoul(line.mid(6).trimmed().constData(), nullptr, 8));
+                return static_cast<mode_t>(
+                    0666 & ~std::strtoul(line.mid(6).trimmed().constData(), nullptr, 8));
         }
     }
     return 0644;
@@ -75,7 +78,8 @@ Result<QString> createTemporaryOutput(const QString& folder)
     QByteArray pattern = QFile::encodeName(WithTrailingSlash(folder)) + ".tabloria-XXXXXX.pdf";
     const int fd = ::mkostemps(pattern.data(), 4, O_CLOEXEC);
     if (fd < 0)
-        return Status::failure(QStringLiteral("the folder %1 cannot be written: %2").arg(folder, errnoText()), errno);
+        return Status::failure(
+            QStringLiteral("the folder %1 cannot be written: %2").arg(folder, errnoText()), errno);
     ::fchmod(fd, newFileMode());
     ::close(fd);
     return QFile::decodeName(pattern);
@@ -167,9 +171,10 @@ GhostscriptRun runGhostscript(const QString& sourcePath, const QString& destinat
     const Status written = writePdfmarks(
         pdfmarks, PdfmarksBytes(WithDocumentDefaults(settings, sourcePath, CurrentUserFullName())));
     if (!written.ok()) {
-        result.failure = QStringLiteral("The file %1 could not be written (%2), so no PDF was made. "
-                                        "Check that the folder is yours and not full, then try again.")
-                             .arg(pdfmarks, written.message());
+        result.failure =
+            QStringLiteral("The file %1 could not be written (%2), so no PDF was made. "
+                           "Check that the folder is yours and not full, then try again.")
+                .arg(pdfmarks, written.message());
         services.prompter.showMessage(result.failure);
         return run;
     }
@@ -183,9 +188,8 @@ GhostscriptRun runGhostscript(const QString& sourcePath, const QString& destinat
 
     GhostscriptCommandOptions options;
     options.facts = LocateGhostscript(services.programFolder, services.processes);
-    const GhostscriptCommand command = BuildGhostscriptCommand(settings, temporary.value(),
-                                                               PostScriptSpoolFile(services.workFolder), pdfmarks,
-                                                               options);
+    const GhostscriptCommand command = BuildGhostscriptCommand(
+        settings, temporary.value(), PostScriptSpoolFile(services.workFolder), pdfmarks, options);
     ProcessRequest request;
     QString argumentFile;
     if (command.hasSecurityArguments()) {
@@ -215,19 +219,23 @@ GhostscriptRun runGhostscript(const QString& sourcePath, const QString& destinat
         const bool empty = outcome.succeeded() && QFileInfo(temporary.value()).size() == 0;
         removeRegistered(temporary.value());
         if (!outcome.started())
-            result.failure = QStringLiteral("Ghostscript could not be started (%1). Install the ghostscript package.")
-                                 .arg(outcome.describeFailure());
+            result.failure =
+                QStringLiteral(
+                    "Ghostscript could not be started (%1). Install the ghostscript package.")
+                    .arg(outcome.describeFailure());
         else if (room >= 0 && room < NearlyFullBytes)
-            result.failure = QStringLiteral("The destination folder %1 has no room left on its disk: free some "
-                                            "space there or choose another folder, then try again.")
-                                 .arg(folder);
+            result.failure =
+                QStringLiteral("The destination folder %1 has no room left on its disk: free some "
+                               "space there or choose another folder, then try again.")
+                    .arg(folder);
         else if (empty)
-            result.failure = QStringLiteral("Ghostscript wrote no pages: the printed document was empty");
+            result.failure =
+                QStringLiteral("Ghostscript wrote no pages: the printed document was empty");
         else if (outcome.succeeded())
             result.failure = QStringLiteral("Ghostscript wrote an incomplete PDF");
         else
-            result.failure =
-                QStringLiteral("Ghostscript %1: %2").arg(outcome.describeFailure(), lastLines(outcome.output, 3));
+            result.failure = QStringLiteral("Ghostscript %1: %2")
+                                 .arg(outcome.describeFailure(), lastLines(outcome.output, 3));
         return run;
     }
     run.temporary = temporary.value();
@@ -237,7 +245,8 @@ GhostscriptRun runGhostscript(const QString& sourcePath, const QString& destinat
 } // namespace
 
 PdfStepResult ConvertPostScriptToPdf(const QString& sourcePath, const QString& destinationFolder,
-                                     const ConversionSettings& settings, const SavedPrinter& savedDefaultPrinter,
+                                     const ConversionSettings& settings,
+                                     const SavedPrinter& savedDefaultPrinter,
                                      PdfStepServices& services)
 {
     GhostscriptRun run = runGhostscript(sourcePath, destinationFolder, settings, services);

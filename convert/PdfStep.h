@@ -22,7 +22,7 @@ struct PdfStepResult
 {
     bool written = false; // this run wrote the PDF at outputPath
     QString outputPath;
-    QString failure;      // why not, for people, when !written
+    QString failure; // why not, for people, when !written
 };
 
 // Turns the spool file into the PDF for sourcePath in destinationFolder: writes the
@@ -41,5 +41,6 @@ struct PdfStepResult
 // started. A failing Ghostscript itself is not shown here: the caller judges the
 // file by the result.
 PdfStepResult ConvertPostScriptToPdf(const QString& sourcePath, const QString& destinationFolder,
-                                     const ConversionSettings& settings, const SavedPrinter& savedDefaultPrinter,
+                                     const ConversionSettings& settings,
+                                     const SavedPrinter& savedDefaultPrinter,
                                      PdfStepServices& services);

@@ -82,25 +82,36 @@ QString DistillerParametersText(const ConversionSettings& s)
         p += QStringLiteral("/CompressPages true\n/UseFlateCompression false\n");
 
     const JpegQuality jq = jpegQualityFor(s.jpegQuality);
-    const QString q = QStringLiteral("<</QFactor %1 /HSamples %2 /VSamples %2 /Blend 1 /ColorTransform 1 >>")
-                          .arg(QLatin1String(jq.factor), QLatin1String(jq.samples));
+    const QString q =
+        QStringLiteral("<</QFactor %1 /HSamples %2 /VSamples %2 /Blend 1 /ColorTransform 1 >>")
+            .arg(QLatin1String(jq.factor), QLatin1String(jq.samples));
 
     QStringList filters;
     QString colorDict = QStringLiteral("/ColorImageDict");
     QString grayDict = QStringLiteral("/GrayImageDict");
     if (s.imageCompression == QLatin1String("JPEG")) {
-        filters = {QStringLiteral("/AutoFilterColorImages false"), QStringLiteral("/AutoFilterGrayImages false"),
-                   QStringLiteral("/EncodeColorImages true"),      QStringLiteral("/EncodeGrayImages true"),
-                   QStringLiteral("/ColorImageFilter /DCTEncode"), QStringLiteral("/GrayImageFilter /DCTEncode")};
+        filters = {QStringLiteral("/AutoFilterColorImages false"),
+                   QStringLiteral("/AutoFilterGrayImages false"),
+                   QStringLiteral("/EncodeColorImages true"),
+                   QStringLiteral("/EncodeGrayImages true"),
+                   QStringLiteral("/ColorImageFilter /DCTEncode"),
+                   QStringLiteral("/GrayImageFilter /DCTEncode")};
     } else if (s.imageCompression == QLatin1String("Flate")) {
-        filters = {QStringLiteral("/AutoFilterColorImages false"),  QStringLiteral("/AutoFilterGrayImages false"),
-                   QStringLiteral("/EncodeColorImages true"),       QStringLiteral("/EncodeGrayImages true"),
-                   QStringLiteral("/EncodeMonoImages true"),        QStringLiteral("/ColorImageFilter /FlateEncode"),
-                   QStringLiteral("/GrayImageFilter /FlateEncode"), QStringLiteral("/MonoImageFilter /FlateEncode")};
+        filters = {QStringLiteral("/AutoFilterColorImages false"),
+                   QStringLiteral("/AutoFilterGrayImages false"),
+                   QStringLiteral("/EncodeColorImages true"),
+                   QStringLiteral("/EncodeGrayImages true"),
+                   QStringLiteral("/EncodeMonoImages true"),
+                   QStringLiteral("/ColorImageFilter /FlateEncode"),
+                   QStringLiteral("/GrayImageFilter /FlateEncode"),
+                   QStringLiteral("/MonoImageFilter /FlateEncode")};
     } else if (s.imageCompression == QLatin1String("Automatic")) {
-        filters = {QStringLiteral("/AutoFilterColorImages true"),  QStringLiteral("/AutoFilterGrayImages true"),
-                   QStringLiteral("/EncodeColorImages true"),      QStringLiteral("/EncodeGrayImages true"),
-                   QStringLiteral("/ColorImageFilter /DCTEncode"), QStringLiteral("/GrayImageFilter /DCTEncode")};
+        filters = {QStringLiteral("/AutoFilterColorImages true"),
+                   QStringLiteral("/AutoFilterGrayImages true"),
+                   QStringLiteral("/EncodeColorImages true"),
+                   QStringLiteral("/EncodeGrayImages true"),
+                   QStringLiteral("/ColorImageFilter /DCTEncode"),
+                   QStringLiteral("/GrayImageFilter /DCTEncode")};
         colorDict = QStringLiteral("/ColorACSImageDict");
         grayDict = QStringLiteral("/GrayACSImageDict");
     }
@@ -125,7 +136,8 @@ ConversionSettings WithDocumentDefaults(const ConversionSettings& settings,
 
 QString PdfmarksText(const ConversionSettings& settings)
 {
-    return DocumentInfoText(settings) + QStringLiteral("\n\n\n\n") + DistillerParametersText(settings);
+    return DocumentInfoText(settings) + QStringLiteral("\n\n\n\n") +
+           DistillerParametersText(settings);
 }
 
 QByteArray PdfmarksBytes(const ConversionSettings& settings)

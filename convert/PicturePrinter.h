@@ -10,19 +10,20 @@
 class PicturePrinter
 {
 public:
-    enum class Outcome {
+    enum class Outcome
+    {
         Printed,
-        NotDecoded,       // the file is not a picture that can be read
-        NoPrinter,        // no default printer device
-        DocumentRefused,  // the print job could not be started
-        PageRefused,      // the page could not be started; the job was aborted
+        NotDecoded,      // the file is not a picture that can be read
+        NoPrinter,       // no default printer device
+        DocumentRefused, // the print job could not be started
+        PageRefused,     // the page could not be started; the job was aborted
     };
 
     struct Result
     {
         Outcome outcome = Outcome::NotDecoded;
-        QSize pictureSize;  // in pixels, when decoded
-        QString detail;     // what the decoder or the printer said, when known
+        QSize pictureSize; // in pixels, when decoded
+        QString detail;    // what the decoder or the printer said, when known
     };
 
     virtual ~PicturePrinter() = default;

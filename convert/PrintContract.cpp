@@ -13,7 +13,8 @@ QString UserWorkFolder()
 
 Status PrepareWorkFolder(const QString& folder)
 {
-    const WorkFolder::Outcome outcome = WorkFolder::ensure(::getuid(), QFile::encodeName(folder).toStdString());
+    const WorkFolder::Outcome outcome =
+        WorkFolder::ensure(::getuid(), QFile::encodeName(folder).toStdString());
     if (!outcome.ok)
         return Status::failure(QString::fromStdString(outcome.message));
     return {};

@@ -2,13 +2,29 @@
 
 #include <QString>
 
-enum class MessageButtons { Ok, YesNo };
+enum class MessageButtons
+{
+    Ok,
+    YesNo
+};
 
 // Standard: the exclamation icon for an OK box, the question icon for Yes/No.
 // None: a plain box without an icon.
-enum class MessageIcon { Standard, Exclamation, Question, Stop, None };
+enum class MessageIcon
+{
+    Standard,
+    Exclamation,
+    Question,
+    Stop,
+    None
+};
 
-enum class MessageAnswer { Ok, Yes, No };
+enum class MessageAnswer
+{
+    Ok,
+    Yes,
+    No
+};
 
 // The engine's way of telling the user something or asking a question. The windows
 // show a message box on the user-interface thread (a call from the worker blocks
@@ -18,6 +34,7 @@ class Prompter
 {
 public:
     virtual ~Prompter() = default;
-    virtual MessageAnswer showMessage(const QString& text, MessageButtons buttons = MessageButtons::Ok,
+    virtual MessageAnswer showMessage(const QString& text,
+                                      MessageButtons buttons = MessageButtons::Ok,
                                       MessageIcon icon = MessageIcon::Standard) = 0;
 };

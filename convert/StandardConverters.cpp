@@ -8,16 +8,19 @@
 ConverterTable StandardConverters(PicturePrinter& pictures, PrintJobWatch& jobs)
 {
     ConverterTable table;
-    table.excel = [&jobs](const ConversionTarget& t, const QString& s, ConverterServices& services) {
+    table.excel = [&jobs](const ConversionTarget& t, const QString& s,
+                          ConverterServices& services) {
         return ConvertExcel(t, s, services, jobs);
     };
-    table.powerPoint = [&jobs](const ConversionTarget& t, const QString& s, ConverterServices& services) {
+    table.powerPoint = [&jobs](const ConversionTarget& t, const QString& s,
+                               ConverterServices& services) {
         return ConvertPowerPoint(t, s, services, jobs);
     };
     table.word = [&jobs](const ConversionTarget& t, const QString& s, ConverterServices& services) {
         return ConvertWord(t, s, services, jobs);
     };
-    table.image = [&pictures, &jobs](const ConversionTarget& t, const QString& s, ConverterServices& services) {
+    table.image = [&pictures, &jobs](const ConversionTarget& t, const QString& s,
+                                     ConverterServices& services) {
         return ConvertImage(t, s, services, pictures, jobs);
     };
     return table;

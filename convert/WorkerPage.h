@@ -52,7 +52,8 @@ public:
     // One file's end. The windows show ConvertFailedText for a failure and nothing
     // for a success; the command line prints a line for each.
     virtual void reportConverted(const QString& sourcePath, const QString& outputPath) = 0;
-    virtual void reportFailed(const QString& sourcePath, const QString& outputPath, const QString& reason) = 0;
+    virtual void reportFailed(const QString& sourcePath, const QString& outputPath,
+                              const QString& reason) = 0;
 };
 
 QString ReplaceQuestionText(const QString& outputPath);

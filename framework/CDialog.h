@@ -22,7 +22,14 @@ constexpr int STN_CLICKED = 0;
 constexpr UINT SC_CLOSE = 0xF060;
 
 // Which colours a control asks for, as the control-colour hook sees it.
-enum class CtlColor { Dlg, Static, Edit, Button, ListBox };
+enum class CtlColor
+{
+    Dlg,
+    Static,
+    Edit,
+    Button,
+    ListBox
+};
 
 // What the hook may set for the control: text colour, background colour (opaque mode),
 // transparent mode and a font. Untouched fields keep the control's own.
@@ -38,7 +45,12 @@ struct CtlColorDC
 // (the control paints no background and the parent's picture shows through).
 struct CtlColorBrush
 {
-    enum class Kind { Default, Solid, Null };
+    enum class Kind
+    {
+        Default,
+        Solid,
+        Null
+    };
     Kind kind = Kind::Default;
     QColor color;
 
@@ -68,7 +80,10 @@ public:
     bool UpdateData(bool saveAndValidate = true);
 
     const DialogTemplate& Template() const { return m_template; }
-    QRect MapDialogRect(const QRect& dialogUnits) const { return m_template.mapDialogRect(dialogUnits); }
+    QRect MapDialogRect(const QRect& dialogUnits) const
+    {
+        return m_template.mapDialogRect(dialogUnits);
+    }
 
     QWidget* GetDlgItem(int id) const;
     void SetDlgItemText(int id, const QString& text);

@@ -11,7 +11,7 @@
 // One control of a dialog template. The rectangle is in dialog units.
 struct ControlTemplate
 {
-    int id = -1; // -1: a control without an identifier
+    int id = -1;       // -1: a control without an identifier
     QString className; // button, static, edit, listview, listbox, combobox, tabcontrol
     QString text;
     QRect rect;

@@ -34,11 +34,18 @@ MessageAnswer showOnScreen(const ShownMessage& box)
 {
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     switch (box.icon) {
-    case MessageIcon::Exclamation: icon = QMessageBox::Warning; break;
-    case MessageIcon::Question: icon = QMessageBox::Question; break;
-    case MessageIcon::Stop: icon = QMessageBox::Critical; break;
+    case MessageIcon::Exclamation:
+        icon = QMessageBox::Warning;
+        break;
+    case MessageIcon::Question:
+        icon = QMessageBox::Question;
+        break;
+    case MessageIcon::Stop:
+        icon = QMessageBox::Critical;
+        break;
     case MessageIcon::Standard:
-    case MessageIcon::None: break;
+    case MessageIcon::None:
+        break;
     }
     const bool question = box.buttons == MessageButtons::YesNo;
     QMessageBox dialog(icon, box.caption, box.text,

@@ -89,7 +89,8 @@ Status CupsSpooler::setDefaultPrinter(const SavedPrinter& name)
         printer = (slash < 0 ? *name : name->left(slash)).toUtf8();
         if (slash >= 0)
             instance = name->mid(slash + 1).toUtf8();
-        if (!cupsGetDest(printer.constData(), instance.isEmpty() ? nullptr : instance.constData(), count, dests)) {
+        if (!cupsGetDest(printer.constData(), instance.isEmpty() ? nullptr : instance.constData(),
+                         count, dests)) {
             cupsFreeDests(count, dests);
             return Status::failure(unknownPrinterText(*name));
         }
@@ -103,9 +104,11 @@ Status CupsSpooler::setDefaultPrinter(const SavedPrinter& name)
     for (int i = 0; i < count; ++i)
         dests[i].is_default = 0;
     if (name) {
-        count = cupsAddDest(printer.constData(), instance.isEmpty() ? nullptr : instance.constData(), count, &dests);
-        if (cups_dest_t* dest = cupsGetDest(printer.constData(), instance.isEmpty() ? nullptr : instance.constData(),
-                                            count, dests))
+        count = cupsAddDest(printer.constData(),
+                            instance.isEmpty() ? nullptr : instance.constData(), count, &dests);
+        if (cups_dest_t* dest =
+                cupsGetDest(printer.constData(),
+                            instance.isEmpty() ? nullptr : instance.constData(), count, dests))
             dest->is_default = 1;
     }
     const int rc = cupsSetDests2(CUPS_HTTP_DEFAULT, count, dests);

@@ -14,7 +14,7 @@
 // One program to start: an argument vector that no shell ever sees.
 struct ProcessRequest
 {
-    QStringList arguments; // arguments[0] is the program; without a '/' it is looked up in PATH
+    QStringList arguments;    // arguments[0] is the program; without a '/' it is looked up in PATH
     QString workingDirectory; // empty: the caller's
     // Changes to the caller's environment: a value sets the variable, nullopt removes it.
     std::vector<std::pair<QString, std::optional<QString>>> environment;
@@ -28,12 +28,12 @@ struct ProcessRequest
 
 struct ProcessOutcome
 {
-    pid_t pid = 0;          // 0 when the program could not be started
+    pid_t pid = 0; // 0 when the program could not be started
     bool timedOut = false;
-    int exitCode = -1;      // valid when the program exited by itself
-    int signal = 0;         // the signal that ended it, or 0
-    QByteArray output;      // standard output and error together, the last 64 KiB
-    QString error;          // why it could not be started, when pid == 0
+    int exitCode = -1; // valid when the program exited by itself
+    int signal = 0;    // the signal that ended it, or 0
+    QByteArray output; // standard output and error together, the last 64 KiB
+    QString error;     // why it could not be started, when pid == 0
 
     bool started() const { return pid != 0; }
     bool succeeded() const { return started() && !timedOut && signal == 0 && exitCode == 0; }

@@ -11,14 +11,19 @@ class Status
 {
 public:
     Status() = default;
-    static Status failure(QString message, int code = -1) { return Status(code, std::move(message)); }
+    static Status failure(QString message, int code = -1)
+    {
+        return Status(code, std::move(message));
+    }
 
     bool ok() const { return !m_failed; }
     int code() const { return m_code; }
     const QString& message() const { return m_message; }
 
 private:
-    Status(int code, QString message) : m_failed(true), m_code(code), m_message(std::move(message)) {}
+    Status(int code, QString message) : m_failed(true), m_code(code), m_message(std::move(message))
+    {
+    }
 
     bool m_failed = false;
     int m_code = 0;

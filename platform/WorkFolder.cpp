@@ -22,7 +22,9 @@ std::string pathFor(uid_t uid, const std::string& runtimeRoot, const std::string
 {
     const std::string id = std::to_string(uid);
     const std::string runtime = runtimeRoot + "/" + id;
-    struct stat st{};
+    struct stat st
+    {
+    };
     if (::lstat(runtime.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == uid)
         return runtime + "/tabloria";
     return tmpRoot + "/tabloria-" + id;
@@ -30,9 +32,12 @@ std::string pathFor(uid_t uid, const std::string& runtimeRoot, const std::string
 
 Outcome check(uid_t uid, const std::string& folder)
 {
-    struct stat st{};
+    struct stat st
+    {
+    };
     if (::lstat(folder.c_str(), &st) != 0)
-        return {false, folder, describe(folder, std::string("cannot be read: ") + std::strerror(errno))};
+        return {false, folder,
+                describe(folder, std::string("cannot be read: ") + std::strerror(errno))};
     if (S_ISLNK(st.st_mode))
         return {false, folder, describe(folder, "is a symbolic link")};
     if (!S_ISDIR(st.st_mode))
@@ -47,7 +52,8 @@ Outcome check(uid_t uid, const std::string& folder)
 Outcome ensure(uid_t uid, const std::string& folder)
 {
     if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST)
-        return {false, folder, describe(folder, std::string("cannot be created: ") + std::strerror(errno))};
+        return {false, folder,
+                describe(folder, std::string("cannot be created: ") + std::strerror(errno))};
     return check(uid, folder);
 }
 

@@ -6,7 +6,8 @@
 #include <QPrinter>
 #include <QPrinterInfo>
 
-PicturePrinter::Result QtPicturePrinter::printPicture(const QString& picturePath, const QString& documentName)
+PicturePrinter::Result QtPicturePrinter::printPicture(const QString& picturePath,
+                                                      const QString& documentName)
 {
     Result result;
     QImageReader reader(picturePath);

@@ -64,10 +64,11 @@ TEST(AutomationRegistry, CreatesRegisteredServersOnly)
     EXPECT_TRUE(unknown.status().message().contains(QStringLiteral("Excel.Application")));
 
     int created = 0;
-    registry.registerServer(QStringLiteral("Excel.Application"), [&]() -> Result<std::shared_ptr<Dispatch>> {
-        ++created;
-        return std::shared_ptr<Dispatch>(std::make_shared<Nothing>());
-    });
+    registry.registerServer(QStringLiteral("Excel.Application"),
+                            [&]() -> Result<std::shared_ptr<Dispatch>> {
+                                ++created;
+                                return std::shared_ptr<Dispatch>(std::make_shared<Nothing>());
+                            });
     const auto first = registry.createObject(QStringLiteral("Excel.Application"));
     const auto second = registry.createObject(QStringLiteral("Excel.Application"));
     ASSERT_TRUE(first.ok() && second.ok());
@@ -79,8 +80,9 @@ TEST(AutomationRegistry, CreatesRegisteredServersOnly)
     ASSERT_FALSE(call.ok());
     EXPECT_EQ(call.status().code(), statusCode(DISP_E_MEMBERNOTFOUND));
 
-    registry.registerServer(QStringLiteral("Word.Application"),
-                            []() -> Result<std::shared_ptr<Dispatch>> { return std::shared_ptr<Dispatch>(); });
+    registry.registerServer(
+        QStringLiteral("Word.Application"),
+        []() -> Result<std::shared_ptr<Dispatch>> { return std::shared_ptr<Dispatch>(); });
     EXPECT_FALSE(registry.createObject(QStringLiteral("Word.Application")).ok());
 }
 

@@ -1,9 +1,9 @@
 #include "ConvertExcel.h"
 
 #include "AutomationRegistry.h"
+#include "ConverterFakes.h"
 #include "Fakes.h"
 #include "PrintContract.h"
-#include "ConverterFakes.h"
 #include "TestFiles.h"
 
 #include <QDir>
@@ -52,7 +52,8 @@ public:
 
     ConverterResult convert()
     {
-        ConverterServices services{runner, spooler, prompter, pacing, registry, work, QStringLiteral("/nonexistent")};
+        ConverterServices services{
+            runner, spooler, prompter, pacing, registry, work, QStringLiteral("/nonexistent")};
         return ConvertExcel(target, source, services, jobs);
     }
 
@@ -86,9 +87,10 @@ public:
     FakeJobWatch jobs;
 };
 
-const QString PrintOutCall = QStringLiteral(
-    "Workbook method 0x6ec (VT_ERROR 0x80020004, VT_ERROR 0x80020004, VT_I4 1, VT_I2 0, VT_ERROR 0x80020004, "
-    "VT_ERROR 0x80020004, VT_ERROR 0x80020004, VT_BSTR \"%1\")");
+const QString PrintOutCall =
+    QStringLiteral("Workbook method 0x6ec (VT_ERROR 0x80020004, VT_ERROR 0x80020004, VT_I4 1, "
+                   "VT_I2 0, VT_ERROR 0x80020004, "
+                   "VT_ERROR 0x80020004, VT_ERROR 0x80020004, VT_BSTR \"%1\")");
 
 TEST_F(ConvertExcelTest, CallsTheServerInItsFixedOrder)
 {
@@ -164,7 +166,8 @@ TEST_F(ConvertExcelTest, FailedPrintGivesNoPdf)
 
         const ConverterResult result = convert();
         EXPECT_FALSE(result.written);
-        EXPECT_TRUE(result.failure.contains(QString::fromLatin1(row.reason))) << result.failure.toStdString();
+        EXPECT_TRUE(result.failure.contains(QString::fromLatin1(row.reason)))
+            << result.failure.toStdString();
         EXPECT_FALSE(QFile::exists(result.outputPath));
         EXPECT_FALSE(QFile::exists(PostScriptSpoolFile(work)));
         EXPECT_FALSE(QFile::exists(PostScriptJobRecord(work)));
@@ -213,7 +216,8 @@ TEST_F(ConvertExcelTest, PellucorThatCannotBeTheDefaultPrintsNothing)
 TEST_F(ConvertExcelTest, UnsafeWorkFolderIsShownAndNothingPrints)
 {
     QDir().mkpath(work);
-    QFile::setPermissions(work, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadOther | QFile::ExeOther);
+    QFile::setPermissions(work, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
+                                    QFile::ReadOther | QFile::ExeOther);
     EXPECT_FALSE(convert().written);
     ASSERT_EQ(prompter.shown.size(), 1);
     EXPECT_FALSE(log.join(QLatin1Char('\n')).contains(QStringLiteral("0xb5")));
@@ -248,14 +252,24 @@ TEST_F(ConvertExcelTest, WaitsForThisUsersNewJob)
         {"another user's record is not ours",
          [](ConvertExcelTest& t) {
              t.jobs.jobsAt.insert({0ms, {8, false, false}});
-             t.jobs.actions.insert({1s, [&t] { writeFile(PostScriptJobRecord(t.work), recordFor(9, QStringLiteral("mallory"))); }});
+             t.jobs.actions.insert({1s, [&t] {
+                                        writeFile(PostScriptJobRecord(t.work),
+                                                  recordFor(9, QStringLiteral("mallory")));
+                                    }});
          },
          false, PrintJobTimeLimit, "did not finish"},
-        {"cancelled job", [](ConvertExcelTest& t) { t.jobs.jobsAt.insert({2s, {8, true, false}}); }, false, 2s,
-         "cancelled job 8"},
-        {"no job at all", [](ConvertExcelTest&) {}, false, PrintJobStartLimit, "no print job reached"},
-        {"job done without a record", [](ConvertExcelTest& t) { t.jobs.jobsAt.insert({1s, {8, true, true}}); }, false,
-         1s + 10 * PrintJobPollInterval, "without recording it"},
+        {"cancelled job",
+         [](ConvertExcelTest& t) {
+             t.jobs.jobsAt.insert({2s, {8, true, false}});
+         },
+         false, 2s, "cancelled job 8"},
+        {"no job at all", [](ConvertExcelTest&) {}, false, PrintJobStartLimit,
+         "no print job reached"},
+        {"job done without a record",
+         [](ConvertExcelTest& t) {
+             t.jobs.jobsAt.insert({1s, {8, true, true}});
+         },
+         false, 1s + 10 * PrintJobPollInterval, "without recording it"},
         {"CUPS cannot be asked: the record alone decides",
          [](ConvertExcelTest& t) {
              t.jobs.unreachable = true;
@@ -265,7 +279,10 @@ TEST_F(ConvertExcelTest, WaitsForThisUsersNewJob)
         {"record without PostScript",
          [](ConvertExcelTest& t) {
              t.jobs.jobsAt.insert({0ms, {8, false, false}});
-             t.jobs.actions.insert({1s, [&t] { writeFile(PostScriptJobRecord(t.work), recordFor(8, CurrentUserName())); }});
+             t.jobs.actions.insert({1s, [&t] {
+                                        writeFile(PostScriptJobRecord(t.work),
+                                                  recordFor(8, CurrentUserName()));
+                                    }});
          },
          false, 1s, "left no PostScript"},
     };
@@ -279,7 +296,8 @@ TEST_F(ConvertExcelTest, WaitsForThisUsersNewJob)
             jobs.unreachable ? std::nullopt : std::optional(PrintJobState{7, true, true});
         const Status status = WaitForPrintedJob(work, CurrentUserName(), baseline, jobs);
         EXPECT_EQ(status.ok(), row.ok) << status.message().toStdString();
-        EXPECT_TRUE(status.message().contains(QString::fromLatin1(row.reason))) << status.message().toStdString();
+        EXPECT_TRUE(status.message().contains(QString::fromLatin1(row.reason)))
+            << status.message().toStdString();
         EXPECT_LE(jobs.elapsed, row.until + PrintJobPollInterval);
         EXPECT_GE(jobs.elapsed, row.until);
     }
@@ -293,10 +311,12 @@ TEST(PrintJobRecord, OnlyTheExactThreeLinesAreARecord)
     EXPECT_EQ(parsed->user, QStringLiteral("anna"));
     EXPECT_EQ(parsed->title, QStringLiteral("Sales (2009).xlsx"));
     EXPECT_TRUE(ParsePrintJobRecord("job-id=1\nuser=anna\ntitle=\n"));
-    for (const char* bad : {"", "job-id=42\nuser=anna\ntitle=x", "job-id=42\nuser=anna\n", "job-id=x\nuser=a\ntitle=t\n",
-                            "job-id=0\nuser=a\ntitle=t\n", "job-id=-3\nuser=a\ntitle=t\n", "job-id=\nuser=a\ntitle=t\n",
-                            "job-id=4\nuser=\ntitle=t\n", "user=a\njob-id=4\ntitle=t\n",
-                            "job-id=4\nuser=a\ntitle=t\nextra=1\n", "job-id=4\nuser=a\ntitle=t\n\n"})
+    for (const char* bad :
+         {"", "job-id=42\nuser=anna\ntitle=x", "job-id=42\nuser=anna\n",
+          "job-id=x\nuser=a\ntitle=t\n", "job-id=0\nuser=a\ntitle=t\n",
+          "job-id=-3\nuser=a\ntitle=t\n", "job-id=\nuser=a\ntitle=t\n",
+          "job-id=4\nuser=\ntitle=t\n", "user=a\njob-id=4\ntitle=t\n",
+          "job-id=4\nuser=a\ntitle=t\nextra=1\n", "job-id=4\nuser=a\ntitle=t\n\n"})
         EXPECT_FALSE(ParsePrintJobRecord(bad)) << bad;
 }
 

@@ -3,8 +3,8 @@
 #include "Office.h"
 
 #include <QList>
-#include <set>
 #include <QString>
+#include <set>
 
 // The office as the servers' tests need it: records what it was asked, loads a
 // file unless told not to, and prints only documents it holds.

@@ -29,11 +29,38 @@ ParsedCommandLine parse(std::initializer_list<const char*> args)
 
 TEST(CommandLineTest, EveryOptionReachesTheSettings)
 {
-    const ParsedCommandLine p =
-        parse({"-o", "/out", "--title", "T (1", "--subject", "S", "--author", "A", "--keywords", "k1 k2",
-               "--owner-password", "o w", "--user-password", "u\"", "--no-copy", "--no-forms", "--no-changes",
-               "--no-print", "--encryption", "high", "--compression", "lzw", "--images", "auto", "--jpeg-quality",
-               "maximum", "--pdf-version", "1.5", "--overwrite", "--quiet", "a.xlsx", "b.docx"});
+    const ParsedCommandLine p = parse({"-o",
+                                       "/out",
+                                       "--title",
+                                       "T (1",
+                                       "--subject",
+                                       "S",
+                                       "--author",
+                                       "A",
+                                       "--keywords",
+                                       "k1 k2",
+                                       "--owner-password",
+                                       "o w",
+                                       "--user-password",
+                                       "u\"",
+                                       "--no-copy",
+                                       "--no-forms",
+                                       "--no-changes",
+                                       "--no-print",
+                                       "--encryption",
+                                       "high",
+                                       "--compression",
+                                       "lzw",
+                                       "--images",
+                                       "auto",
+                                       "--jpeg-quality",
+                                       "maximum",
+                                       "--pdf-version",
+                                       "1.5",
+                                       "--overwrite",
+                                       "--quiet",
+                                       "a.xlsx",
+                                       "b.docx"});
     ASSERT_EQ(p.action, ParsedCommandLine::Action::Convert) << p.text.toStdString();
     const ConversionSettings& s = p.options.settings;
     EXPECT_EQ(p.options.files, (QStringList{QStringLiteral("a.xlsx"), QStringLiteral("b.docx")}));
@@ -183,7 +210,8 @@ protected:
         QDir().mkpath(in);
         QDir().mkpath(out);
         options.outputFolder = out;
-        auto convert = [this](const ConversionTarget& t, const QString& source, ConverterServices& s) {
+        auto convert = [this](const ConversionTarget& t, const QString& source,
+                              ConverterServices& s) {
             ConverterResult r;
             r.outputPath = OutputPath(t.destinationFolder, source);
             if (source.contains(QStringLiteral("bad"))) {
@@ -221,11 +249,13 @@ protected:
 
 TEST_F(CommandLineRunTest, OneLinePerFileAndExitStatusOne)
 {
-    options.files = {input(QStringLiteral("a.xlsx")), input(QStringLiteral("bad.xls")), scratch.file(QStringLiteral("missing.xls")),
-                     in, input(QStringLiteral("c.png"))};
+    options.files = {input(QStringLiteral("a.xlsx")), input(QStringLiteral("bad.xls")),
+                     scratch.file(QStringLiteral("missing.xls")), in,
+                     input(QStringLiteral("c.png"))};
     EXPECT_EQ(run(), 1);
     EXPECT_EQ(terminal.out, (QStringList{
-                                QStringLiteral("failed: %1: the file does not exist").arg(scratch.file(QStringLiteral("missing.xls"))),
+                                QStringLiteral("failed: %1: the file does not exist")
+                                    .arg(scratch.file(QStringLiteral("missing.xls"))),
                                 QStringLiteral("failed: %1: this is a folder, not a file").arg(in),
                                 QStringLiteral("converted: %1/a.pdf").arg(out),
                                 QStringLiteral("failed: %1/bad.xls: not a workbook").arg(in),

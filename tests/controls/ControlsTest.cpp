@@ -194,7 +194,8 @@ private slots:
         QFETCH(int, width);
         QTemporaryDir dir;
         CAlphaButton button;
-        QVERIFY(button.LoadStrip(writeBmp(dir, QStringLiteral("s.bmp"), solidStrip(129, 28, width - 645))));
+        QVERIFY(button.LoadStrip(
+            writeBmp(dir, QStringLiteral("s.bmp"), solidStrip(129, 28, width - 645))));
         QCOMPARE(button.FrameSize(), QSize(129, 28));
         QVERIFY(!button.LoadStrip(dir.filePath(QStringLiteral("none.bmp"))));
     }
@@ -350,8 +351,8 @@ private slots:
     {
         RecordingTabs tabs;
         tabs.tabFace = QImage(40, 30, QImage::Format_RGB32);
-        tabs.tabFace.fill(Qt::red);                                          // selected half
-        QPainter(&tabs.tabFace).fillRect(QRect(20, 0, 20, 30), Qt::green);   // unselected half
+        tabs.tabFace.fill(Qt::red);                                        // selected half
+        QPainter(&tabs.tabFace).fillRect(QRect(20, 0, 20, 30), Qt::green); // unselected half
         tabs.stripBackground = QImage(20, 30, QImage::Format_RGB32);
         tabs.stripBackground.fill(Qt::blue);
         for (int i = 0; i < 3; ++i)
@@ -363,7 +364,8 @@ private slots:
         const QImage shot = tabs.grab().toImage();
         for (int i = 0; i < 3; ++i) {
             const QRect r = tabs.GetItemRect(i);
-            QCOMPARE(shot.pixelColor(r.center().x(), 15), i == 1 ? QColor(Qt::red) : QColor(Qt::green));
+            QCOMPARE(shot.pixelColor(r.center().x(), 15),
+                     i == 1 ? QColor(Qt::red) : QColor(Qt::green));
             // Faces start four pixels into the item; the strip shows there.
             QCOMPARE(shot.pixelColor(r.left() + 1, 15), QColor(Qt::blue));
         }
@@ -381,7 +383,7 @@ private slots:
         tabs.setCurrentIndex(2);
         QCOMPARE(tabs.lastSelection, 0);
         QCOMPARE(tabs.invalidated, (QList<QRect>{tabs.GetItemRect(0).adjusted(0, 2, 0, 7),
-                                                  tabs.GetItemRect(2).adjusted(0, 2, 0, 7)}));
+                                                 tabs.GetItemRect(2).adjusted(0, 2, 0, 7)}));
         QCOMPARE(tabs.HitTest(tabs.GetItemRect(1).center()), 1);
     }
 
@@ -393,7 +395,8 @@ private slots:
         QPainter(&tabs.stripBackground).fillRect(QRect(7, 0, 2, 10), Qt::red); // the repeated slice
         tabs.resize(9, 10);
         QImage shot = tabs.grab().toImage();
-        // First copy (columns 0..17 from x 0), then the last 10 columns at x -1: no red slice copies.
+        // First copy (columns 0..17 from x 0), then the last 10 columns at x -1: no red slice
+        // copies.
         QCOMPARE(shot.pixelColor(7, 5), QColor(Qt::white));
         tabs.resize(40, 10);
         shot = tabs.grab().toImage();
@@ -509,7 +512,8 @@ private slots:
         QMimeData data;
         data.setUrls({QUrl::fromLocalFile(dir.filePath(QStringLiteral("a.xls")))});
         for (int i = 0; i < 2; ++i) {
-            QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+            QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton,
+                                  Qt::NoModifier);
             list.dragEnterEvent(&enter);
             QVERIFY(enter.isAccepted());
             QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);

@@ -45,12 +45,14 @@ private slots:
             states.append(strip.copy(k * frame.width(), 0, frame.width(), frame.height()));
         for (int a = 0; a < 4; ++a)
             for (int b = a + 1; b < 4; ++b)
-                QVERIFY2(states[a] != states[b], qPrintable(QStringLiteral("%1 = %2").arg(a).arg(b)));
+                QVERIFY2(states[a] != states[b],
+                         qPrintable(QStringLiteral("%1 = %2").arg(a).arg(b)));
     }
 
     void tabFacesHaveKeyedEdgesAndAPlainMiddle()
     {
-        for (const QString& file : {QStringLiteral("tab_button.bmp"), QStringLiteral("tab_button1.bmp")}) {
+        for (const QString& file :
+             {QStringLiteral("tab_button.bmp"), QStringLiteral("tab_button1.bmp")}) {
             QImage face;
             QVERIFY(LoadSkinBitmap(face, QStringLiteral("./image/") + file));
             const int half = face.width() / 2;

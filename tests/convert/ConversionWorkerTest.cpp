@@ -16,7 +16,10 @@ namespace {
 class RecordingPacing final : public Pacing
 {
 public:
-    void wait(std::chrono::milliseconds d) override { waits.push_back(static_cast<int>(d.count())); }
+    void wait(std::chrono::milliseconds d) override
+    {
+        waits.push_back(static_cast<int>(d.count()));
+    }
     std::vector<int> waits;
 };
 
@@ -31,18 +34,20 @@ protected:
         page.destination = dest;
         // Every converter writes its PDF unless the file name says "corrupt".
         auto fake = [this](const char* kind) {
-            return [this, kind](const ConversionTarget& t, const QString& source, ConverterServices&) {
-                used << QStringLiteral("%1 %2").arg(QLatin1String(kind), source.section(QLatin1Char('/'), -1));
-                ConverterResult r;
-                r.outputPath = OutputPath(t.destinationFolder, source);
-                if (source.contains(QStringLiteral("corrupt"))) {
-                    r.failure = QStringLiteral("the file is not a workbook");
+            return
+                [this, kind](const ConversionTarget& t, const QString& source, ConverterServices&) {
+                    used << QStringLiteral("%1 %2").arg(QLatin1String(kind),
+                                                        source.section(QLatin1Char('/'), -1));
+                    ConverterResult r;
+                    r.outputPath = OutputPath(t.destinationFolder, source);
+                    if (source.contains(QStringLiteral("corrupt"))) {
+                        r.failure = QStringLiteral("the file is not a workbook");
+                        return r;
+                    }
+                    writeFile(r.outputPath, "%PDF-1.3");
+                    r.written = true;
                     return r;
-                }
-                writeFile(r.outputPath, "%PDF-1.3");
-                r.written = true;
-                return r;
-            };
+                };
         };
         converters = {fake("excel"), fake("powerpoint"), fake("image"), fake("word")};
     }
@@ -65,16 +70,19 @@ protected:
 
 TEST_F(ConversionWorkerTest, FailureInTheMiddleDoesNotStopTheRun)
 {
-    page.rows = {QStringLiteral("/in/a.xlsx"), QStringLiteral("/in/b.docx"), QStringLiteral("/in/corrupt.xls"),
-                 QStringLiteral("/in/c.pptx"), QStringLiteral("/in/d.png")};
+    page.rows = {QStringLiteral("/in/a.xlsx"), QStringLiteral("/in/b.docx"),
+                 QStringLiteral("/in/corrupt.xls"), QStringLiteral("/in/c.pptx"),
+                 QStringLiteral("/in/d.png")};
     run();
 
-    EXPECT_EQ(used, (QStringList{QStringLiteral("excel a.xlsx"), QStringLiteral("word b.docx"),
-                                 QStringLiteral("excel corrupt.xls"), QStringLiteral("powerpoint c.pptx"),
-                                 QStringLiteral("image d.png")}));
-    EXPECT_EQ(page.resultNames, (QStringList{QStringLiteral("a.pdf"), QStringLiteral("b.pdf"), QStringLiteral("c.pdf"),
-                                             QStringLiteral("d.pdf")}));
-    EXPECT_EQ(page.failures, QStringList{QStringLiteral("corrupt.xls: the file is not a workbook")});
+    EXPECT_EQ(used,
+              (QStringList{QStringLiteral("excel a.xlsx"), QStringLiteral("word b.docx"),
+                           QStringLiteral("excel corrupt.xls"), QStringLiteral("powerpoint c.pptx"),
+                           QStringLiteral("image d.png")}));
+    EXPECT_EQ(page.resultNames, (QStringList{QStringLiteral("a.pdf"), QStringLiteral("b.pdf"),
+                                             QStringLiteral("c.pdf"), QStringLiteral("d.pdf")}));
+    EXPECT_EQ(page.failures,
+              QStringList{QStringLiteral("corrupt.xls: the file is not a workbook")});
     EXPECT_EQ(page.calls, (QStringList{
                               QStringLiteral("busy 1"),
                               QStringLiteral("row count"),
@@ -107,8 +115,9 @@ TEST_F(ConversionWorkerTest, FailureInTheMiddleDoesNotStopTheRun)
 
 TEST_F(ConversionWorkerTest, DispatchComparesExtensionsExactly)
 {
-    page.rows = {QStringLiteral("/in/A.XLS"), QStringLiteral("/in/b.ppt"), QStringLiteral("/in/c.jpg"),
-                 QStringLiteral("/in/d.GIF"), QStringLiteral("/in/e.bmp"), QStringLiteral("/in/f.gif"),
+    page.rows = {QStringLiteral("/in/A.XLS"), QStringLiteral("/in/b.ppt"),
+                 QStringLiteral("/in/c.jpg"), QStringLiteral("/in/d.GIF"),
+                 QStringLiteral("/in/e.bmp"), QStringLiteral("/in/f.gif"),
                  QStringLiteral("/in/noext"), QStringLiteral("/in/g.xls")};
     run();
     EXPECT_EQ(used, (QStringList{QStringLiteral("word A.XLS"), QStringLiteral("powerpoint b.ppt"),
@@ -131,7 +140,8 @@ TEST_F(ConversionWorkerTest, AnsweringNoEverywhereEndsWithAFullBarAndNoResults)
     EXPECT_EQ(page.calls.mid(page.calls.size() - 3),
               (QStringList{QStringLiteral("WM_SETSTATUSTEXT Over!"), QStringLiteral("bar 2/2"),
                            QStringLiteral("WM_SETPROGRESS 0 2")}));
-    EXPECT_TRUE(page.calls.contains(ReplaceQuestionText(dest + QStringLiteral("/a.pdf")).prepend(QStringLiteral("ask "))));
+    EXPECT_TRUE(page.calls.contains(
+        ReplaceQuestionText(dest + QStringLiteral("/a.pdf")).prepend(QStringLiteral("ask "))));
     EXPECT_EQ(readFile(dest + QStringLiteral("/a.pdf")), "old a");
 }
 
@@ -154,8 +164,10 @@ TEST_F(ConversionWorkerTest, SameBaseNameInTwoFoldersAsksBeforeReplacing)
     target.destinationFolder = dest + QLatin1Char('/'); // a trailing slash changes nothing
     run();
     EXPECT_EQ(page.calls.filter(QStringLiteral("ask ")),
-              QStringList{QStringLiteral("ask ") + ReplaceQuestionText(dest + QStringLiteral("/Book.pdf"))});
-    EXPECT_EQ(page.resultNames, (QStringList{QStringLiteral("Book.pdf"), QStringLiteral("Book.pdf")}));
+              QStringList{QStringLiteral("ask ") +
+                          ReplaceQuestionText(dest + QStringLiteral("/Book.pdf"))});
+    EXPECT_EQ(page.resultNames,
+              (QStringList{QStringLiteral("Book.pdf"), QStringLiteral("Book.pdf")}));
 }
 
 TEST_F(ConversionWorkerTest, RunStartCapturesSettingsAndFinishFolderThenRunsOnAThread)

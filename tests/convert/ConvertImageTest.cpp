@@ -28,8 +28,9 @@ public:
         r.outcome = outcome;
         if (outcome == Outcome::Printed) {
             writeFile(PostScriptSpoolFile(m_work), "%!PS picture " + path.toUtf8());
-            writeFile(PostScriptJobRecord(m_work),
-                      QStringLiteral("job-id=5\nuser=%1\ntitle=x\n").arg(CurrentUserName()).toUtf8());
+            writeFile(
+                PostScriptJobRecord(m_work),
+                QStringLiteral("job-id=5\nuser=%1\ntitle=x\n").arg(CurrentUserName()).toUtf8());
         }
         return r;
     }
@@ -70,7 +71,8 @@ protected:
 
     ConverterResult convert()
     {
-        ConverterServices services{runner, spooler, prompter, pacing, registry, work, QStringLiteral("/nonexistent")};
+        ConverterServices services{
+            runner, spooler, prompter, pacing, registry, work, QStringLiteral("/nonexistent")};
         return ConvertImage(target, QStringLiteral("/pics/photo.png"), services, printer, jobs);
     }
 
@@ -92,7 +94,8 @@ TEST_F(ConvertImageTest, PrintsOnPellucorWaitsAndMakesThePdf)
     const ConverterResult result = convert();
     EXPECT_TRUE(result.written) << result.failure.toStdString();
     EXPECT_EQ(printer.printed, QStringList{QStringLiteral("/pics/photo.png")});
-    EXPECT_EQ(spooler.setCalls, (QList<SavedPrinter>{QStringLiteral("Pellucor"), QStringLiteral("Office")}));
+    EXPECT_EQ(spooler.setCalls,
+              (QList<SavedPrinter>{QStringLiteral("Pellucor"), QStringLiteral("Office")}));
     EXPECT_EQ(pacing.total, 2000ms);
     EXPECT_EQ(ghostscriptRead, "%!PS picture /pics/photo.png");
     EXPECT_TRUE(prompter.shown.isEmpty());
@@ -103,7 +106,8 @@ TEST_F(ConvertImageTest, StalePostScriptIsNeverConverted)
     QDir().mkpath(work);
     QFile::setPermissions(work, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     writeFile(PostScriptSpoolFile(work), "%!PS someone else's document");
-    writeFile(PostScriptJobRecord(work), QStringLiteral("job-id=4\nuser=%1\ntitle=old\n").arg(CurrentUserName()).toUtf8());
+    writeFile(PostScriptJobRecord(work),
+              QStringLiteral("job-id=4\nuser=%1\ntitle=old\n").arg(CurrentUserName()).toUtf8());
     printer.outcome = PicturePrinter::Outcome::DocumentRefused;
     const ConverterResult result = convert();
     EXPECT_FALSE(result.written);
@@ -138,7 +142,8 @@ TEST_F(ConvertImageTest, UndecodablePictureSaysSoAndPrintsNothing)
     const ConverterResult result = convert();
     EXPECT_FALSE(result.written);
     ASSERT_EQ(prompter.shown.size(), 1);
-    EXPECT_TRUE(prompter.shown.first().text.contains(QStringLiteral("not a picture that can be read")));
+    EXPECT_TRUE(
+        prompter.shown.first().text.contains(QStringLiteral("not a picture that can be read")));
     EXPECT_EQ(pacing.total, 0ms);
     EXPECT_EQ(spooler.current, SavedPrinter(QStringLiteral("Office")));
 }

@@ -13,18 +13,20 @@ GhostscriptCommand classicCommand(const ConversionSettings& s)
     classic.facts.program = QStringLiteral("F\\gs\\gs8.64\\bin\\gswin32c");
     classic.facts.hasSetPdfWrite = true;
     classic.distillerParametersFirst = false;
-    return BuildGhostscriptCommand(s, QStringLiteral("E:\\PDF\\Sales 2009.pdf"), QStringLiteral("C:\\tmp.ps"),
-                                   QStringLiteral("C:\\pdfmarks"), classic);
+    return BuildGhostscriptCommand(s, QStringLiteral("E:\\PDF\\Sales 2009.pdf"),
+                                   QStringLiteral("C:\\tmp.ps"), QStringLiteral("C:\\pdfmarks"),
+                                   classic);
 }
 
 TEST(GhostscriptCommandTest, WorkedExampleRendersPieceByPiece)
 {
     const QString text = classicCommand(ConversionSettings{}).commandLineText();
-    EXPECT_EQ(text.toStdString(), "F\\gs\\gs8.64\\bin\\gswin32c  "
-                                  "-dSAFER -dNOPAUSE -dBATCH -sDEVICE=pdfwrite -dCompatibilityLevel=1.3 "
-                                  "-sOutputFile=\"E:\\PDF\\Sales 2009.pdf\" "
-                                  " -c .setpdfwrite -f  \"C:\\tmp.ps\""
-                                  " \"C:\\pdfmarks\"");
+    EXPECT_EQ(text.toStdString(),
+              "F\\gs\\gs8.64\\bin\\gswin32c  "
+              "-dSAFER -dNOPAUSE -dBATCH -sDEVICE=pdfwrite -dCompatibilityLevel=1.3 "
+              "-sOutputFile=\"E:\\PDF\\Sales 2009.pdf\" "
+              " -c .setpdfwrite -f  \"C:\\tmp.ps\""
+              " \"C:\\pdfmarks\"");
 }
 
 TEST(GhostscriptCommandTest, UserPasswordAtLowGivesTheFortyBitOptions)
@@ -34,8 +36,9 @@ TEST(GhostscriptCommandTest, UserPasswordAtLowGivesTheFortyBitOptions)
     s.userPasswordEnabled = 1;
     s.userPassword = QStringLiteral("secret");
     const QString text = classicCommand(s).commandLineText();
-    EXPECT_TRUE(text.contains(QStringLiteral("=1.3 -sUserPassword=\"secret\"  -dEncryptionR=2 -dKeyLength=40 "
-                                             "-dPermissions=-4  -sOutputFile=")))
+    EXPECT_TRUE(text.contains(
+        QStringLiteral("=1.3 -sUserPassword=\"secret\"  -dEncryptionR=2 -dKeyLength=40 "
+                       "-dPermissions=-4  -sOutputFile=")))
         << text.toStdString();
 }
 
@@ -51,8 +54,9 @@ TEST(GhostscriptCommandTest, OwnerComesBeforeUserAndHighHasNoLeadingBlank)
     s.printingBox = 1;
     s.pdfVersion = QStringLiteral("V1.5(Acrobat 4.xx)");
     const QString text = classicCommand(s).commandLineText();
-    EXPECT_TRUE(text.contains(QStringLiteral("=1.5 -sOwnerPassword=\"o\" -sUserPassword=\"u\" "
-                                             "-dEncryptionR=3 -dKeyLength=128 -dPermissions=-2048  -sOutputFile=")))
+    EXPECT_TRUE(text.contains(
+        QStringLiteral("=1.5 -sOwnerPassword=\"o\" -sUserPassword=\"u\" "
+                       "-dEncryptionR=3 -dKeyLength=128 -dPermissions=-2048  -sOutputFile=")))
         << text.toStdString();
 }
 
@@ -79,10 +83,11 @@ TEST_P(PermissionValueTest, SubtractsTheAmountsOfTheCheckedBoxes)
     EXPECT_EQ(PermissionValue(s), c.expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, PermissionValueTest,
-                         testing::Values(PermissionCase{0, 0, 0, 0, 0, -4}, PermissionCase{0, 1, 1, 1, 1, -64},
-                                         PermissionCase{1, 1, 0, 0, 0, -500}, PermissionCase{1, 1, 1, 1, 1, -3784},
-                                         PermissionCase{1, 0, 0, 0, 1, -2048}, PermissionCase{0, 0, 1, 0, 0, -36}));
+INSTANTIATE_TEST_SUITE_P(
+    Cases, PermissionValueTest,
+    testing::Values(PermissionCase{0, 0, 0, 0, 0, -4}, PermissionCase{0, 1, 1, 1, 1, -64},
+                    PermissionCase{1, 1, 0, 0, 0, -500}, PermissionCase{1, 1, 1, 1, 1, -3784},
+                    PermissionCase{1, 0, 0, 0, 1, -2048}, PermissionCase{0, 0, 1, 0, 0, -36}));
 
 TEST(GhostscriptCommandTest, SecurityNeedsASwitchedOnPassword)
 {
@@ -92,14 +97,16 @@ TEST(GhostscriptCommandTest, SecurityNeedsASwitchedOnPassword)
     s.encryptionLevel = 1;
     const QStringList args = classicCommand(s).arguments();
     for (const QString& a : args)
-        EXPECT_FALSE(a.startsWith(QStringLiteral("-dEncryptionR")) || a.startsWith(QStringLiteral("-dPermissions")) ||
+        EXPECT_FALSE(a.startsWith(QStringLiteral("-dEncryptionR")) ||
+                     a.startsWith(QStringLiteral("-dPermissions")) ||
                      a.contains(QStringLiteral("Password")))
             << a.toStdString();
 
     s.securityEnabled = 0;
     s.ownerPasswordEnabled = 1;
     s.ownerPassword = QStringLiteral("o");
-    EXPECT_FALSE(classicCommand(s).arguments().join(QLatin1Char(' ')).contains(QStringLiteral("Password")));
+    EXPECT_FALSE(
+        classicCommand(s).arguments().join(QLatin1Char(' ')).contains(QStringLiteral("Password")));
 }
 
 TEST(GhostscriptCommandTest, CompatibilityLevelComesFromTheDigitAtIndexThree)
@@ -133,9 +140,9 @@ TEST(GhostscriptCommandTest, ArgumentsCarryAnyTextAsOneArgumentEach)
     s.userPassword = QStringLiteral("a b");
     GhostscriptCommandOptions modern; // no .setpdfwrite, parameters first
     modern.facts.program = QStringLiteral("/usr/bin/gs");
-    const GhostscriptCommand cmd = BuildGhostscriptCommand(s, QStringLiteral("/out/100% 'x'.pdf"),
-                                                           QStringLiteral("/w/tmp.ps"), QStringLiteral("/w/pdfmarks"),
-                                                           modern);
+    const GhostscriptCommand cmd =
+        BuildGhostscriptCommand(s, QStringLiteral("/out/100% 'x'.pdf"), QStringLiteral("/w/tmp.ps"),
+                                QStringLiteral("/w/pdfmarks"), modern);
     const QStringList args = cmd.arguments();
     EXPECT_EQ(args.first(), QStringLiteral("/usr/bin/gs"));
     EXPECT_TRUE(args.contains(QStringLiteral("-sOwnerPassword=own \"er\" $(rm -rf /)")));
@@ -145,9 +152,11 @@ TEST(GhostscriptCommandTest, ArgumentsCarryAnyTextAsOneArgumentEach)
     // The distiller parameters run before the spool file, the pdfmarks file after it.
     const qsizetype c = args.indexOf(QStringLiteral("-c"));
     ASSERT_GE(c, 0);
-    EXPECT_TRUE(args[c + 1].endsWith(QStringLiteral("/PassThroughJPEGImages false\n>> setdistillerparams")))
+    EXPECT_TRUE(
+        args[c + 1].endsWith(QStringLiteral("/PassThroughJPEGImages false\n>> setdistillerparams")))
         << "Flate, the default, keeps no JPEG data";
-    EXPECT_EQ(args.mid(c + 2), (QStringList{QStringLiteral("-f"), QStringLiteral("/w/tmp.ps"), QStringLiteral("/w/pdfmarks")}));
+    EXPECT_EQ(args.mid(c + 2), (QStringList{QStringLiteral("-f"), QStringLiteral("/w/tmp.ps"),
+                                            QStringLiteral("/w/pdfmarks")}));
 }
 
 // The security arguments go through an argument file, whose lines Ghostscript reads
@@ -228,8 +237,9 @@ TEST(GhostscriptCommandTest, OnlyFlateStopsJpegPassThrough)
         SCOPED_TRACE(images);
         ConversionSettings s;
         s.imageCompression = QString::fromLatin1(images);
-        const GhostscriptCommand cmd = BuildGhostscriptCommand(s, QStringLiteral("/o/x.pdf"), QStringLiteral("/w/tmp.ps"),
-                                                               QStringLiteral("/w/pdfmarks"), {});
+        const GhostscriptCommand cmd =
+            BuildGhostscriptCommand(s, QStringLiteral("/o/x.pdf"), QStringLiteral("/w/tmp.ps"),
+                                    QStringLiteral("/w/pdfmarks"), {});
         EXPECT_EQ(cmd.leadingParameters.contains(QStringLiteral("/PassThroughJPEGImages false")),
                   s.imageCompression == QLatin1String("Flate"));
         EXPECT_FALSE(DistillerParametersText(s).contains(QStringLiteral("PassThrough")));

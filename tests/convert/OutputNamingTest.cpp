@@ -18,7 +18,8 @@ class OutputNamingTest : public testing::TestWithParam<NamingCase>
 TEST_P(OutputNamingTest, BuildsThePathInTheDestinationFolder)
 {
     const NamingCase& c = GetParam();
-    EXPECT_EQ(OutputPath(QString::fromUtf8(c.folder), QString::fromUtf8(c.source)).toStdString(), c.output);
+    EXPECT_EQ(OutputPath(QString::fromUtf8(c.folder), QString::fromUtf8(c.source)).toStdString(),
+              c.output);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -27,7 +28,8 @@ INSTANTIATE_TEST_SUITE_P(
                     NamingCase{"/pdf/", "/data/Sales 2009.xls", "/pdf/Sales 2009.pdf"},
                     NamingCase{"/pdf", "/data/Q1.2009.xls", "/pdf/Q1.2009.pdf"},
                     NamingCase{"/pdf", "/data.d/Book", "/pdf/Book.pdf"},
-                    NamingCase{"/pdf", "/data/\"quote\" $(x) 100%.xlsx", "/pdf/\"quote\" $(x) 100%.pdf"},
+                    NamingCase{"/pdf", "/data/\"quote\" $(x) 100%.xlsx",
+                               "/pdf/\"quote\" $(x) 100%.pdf"},
                     NamingCase{"/pdf", "/data/年度报告.xlsx", "/pdf/年度报告.pdf"}));
 
 TEST(SourceExtensionTest, IsTheTextAfterTheLastDotOfThePath)

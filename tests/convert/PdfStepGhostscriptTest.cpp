@@ -32,7 +32,8 @@ protected:
         // The step removes the spool file once it is done with it.
         writeFile(work + QStringLiteral("/tmp.ps"), spool);
         PdfStepServices services{runner, spooler, prompter, work, QStringLiteral("/nonexistent")};
-        return ConvertPostScriptToPdf(QStringLiteral("/data/") + name, dest, settings, SavedPrinter(), services);
+        return ConvertPostScriptToPdf(QStringLiteral("/data/") + name, dest, settings,
+                                      SavedPrinter(), services);
     }
 
     QString convertAndGetPath()
@@ -82,10 +83,14 @@ TEST_F(GhostscriptPdfStepTest, DescriptionReachesThePdf)
     settings.author = QStringLiteral("年度报告 Ünïcode");
     settings.keywords = QStringLiteral("first\r\nsecond");
     const QString out = info(convertAndGetPath());
-    EXPECT_TRUE(out.contains(QStringLiteral("Title:           Budget (draft\n"))) << out.toStdString();
-    EXPECT_TRUE(out.contains(QStringLiteral("Subject:         Back\\slash) and more\n"))) << out.toStdString();
-    EXPECT_TRUE(out.contains(QStringLiteral("Author:          年度报告 Ünïcode\n"))) << out.toStdString();
-    EXPECT_TRUE(out.contains(QStringLiteral("Keywords:        first\nsecond\n"))) << out.toStdString();
+    EXPECT_TRUE(out.contains(QStringLiteral("Title:           Budget (draft\n")))
+        << out.toStdString();
+    EXPECT_TRUE(out.contains(QStringLiteral("Subject:         Back\\slash) and more\n")))
+        << out.toStdString();
+    EXPECT_TRUE(out.contains(QStringLiteral("Author:          年度报告 Ünïcode\n")))
+        << out.toStdString();
+    EXPECT_TRUE(out.contains(QStringLiteral("Keywords:        first\nsecond\n")))
+        << out.toStdString();
     EXPECT_TRUE(out.contains(QStringLiteral("Pages:           1\n")));
 }
 
@@ -111,7 +116,8 @@ TEST_F(GhostscriptPdfStepTest, VersionItemSetsThePdfVersion)
     for (const char* v : {"3", "4", "5"}) {
         settings.pdfVersion = QStringLiteral("V1.%1(Acrobat 4.xx)").arg(QLatin1String(v));
         const QString out = info(convertAndGetPath());
-        EXPECT_TRUE(out.contains(QStringLiteral("PDF version:     1.%1\n").arg(QLatin1String(v)))) << out.toStdString();
+        EXPECT_TRUE(out.contains(QStringLiteral("PDF version:     1.%1\n").arg(QLatin1String(v))))
+            << out.toStdString();
     }
 }
 
@@ -127,12 +133,18 @@ TEST_F(GhostscriptPdfStepTest, SecurityVariantsReadBack)
     const QString quoteAndBlank = QStringLiteral("pass \"word\" 1");
     const QList<Case> cases{
         {QStringLiteral("owner"), {}, 0, 1, 0, QStringLiteral("R = 2"), QStringLiteral("P = -20")},
-        {QStringLiteral("owner"), quoteAndBlank, 0, 0, 0, QStringLiteral("R = 2"), QStringLiteral("P = -4")},
-        {QStringLiteral("owner"), quoteAndBlank, 1, 1, 0, QStringLiteral("R = 3"), QStringLiteral("P = -500")},
-        {QStringLiteral("own er"), QStringLiteral("u"), 1, 0, 1, QStringLiteral("R = 3"), QStringLiteral("P = -2048")},
+        {QStringLiteral("owner"), quoteAndBlank, 0, 0, 0, QStringLiteral("R = 2"),
+         QStringLiteral("P = -4")},
+        {QStringLiteral("owner"), quoteAndBlank, 1, 1, 0, QStringLiteral("R = 3"),
+         QStringLiteral("P = -500")},
+        {QStringLiteral("own er"), QStringLiteral("u"), 1, 0, 1, QStringLiteral("R = 3"),
+         QStringLiteral("P = -2048")},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(QStringLiteral("owner=%1 user=%2 level=%3").arg(c.owner, c.user).arg(c.level).toStdString());
+        SCOPED_TRACE(QStringLiteral("owner=%1 user=%2 level=%3")
+                         .arg(c.owner, c.user)
+                         .arg(c.level)
+                         .toStdString());
         enableSecurity(c.owner, c.user, c.level);
         settings.copyingBox = c.copying;
         settings.printingBox = c.printing;
@@ -146,7 +158,8 @@ TEST_F(GhostscriptPdfStepTest, SecurityVariantsReadBack)
                 << "opens without the user password";
         }
         // The owner password opens it too.
-        EXPECT_EQ(runTool({QStringLiteral("qpdf"), QStringLiteral("--password=") + c.owner, QStringLiteral("--check"), pdf})
+        EXPECT_EQ(runTool({QStringLiteral("qpdf"), QStringLiteral("--password=") + c.owner,
+                           QStringLiteral("--check"), pdf})
                       .exitCode,
                   0);
     }
@@ -191,17 +204,20 @@ TEST_F(GhostscriptPdfStepTest, HighEncryptionAtVersionOnePointThreeStillMakesAPd
     enableSecurity(QStringLiteral("o"), QStringLiteral("u"), 1);
     const QString pdf = convertAndGetPath();
     EXPECT_TRUE(encryption(pdf, QStringLiteral("u")).contains(QStringLiteral("R = 3\n")));
-    EXPECT_TRUE(info(pdf, {QStringLiteral("-upw"), QStringLiteral("u")}).contains(QStringLiteral("PDF version:     1.4\n")));
+    EXPECT_TRUE(info(pdf, {QStringLiteral("-upw"), QStringLiteral("u")})
+                    .contains(QStringLiteral("PDF version:     1.4\n")));
 }
 
 TEST_F(GhostscriptPdfStepTest, ImageSettingsTakeEffect)
 {
     auto imageEncoding = [this]() {
         const QString pdf = convertAndGetPath();
-        const QString list = runTool({QStringLiteral("pdfimages"), QStringLiteral("-list"), pdf}).output;
+        const QString list =
+            runTool({QStringLiteral("pdfimages"), QStringLiteral("-list"), pdf}).output;
         const QStringList rows = list.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
         EXPECT_GE(rows.size(), 3) << list.toStdString();
-        return std::pair(rows.value(2).simplified().section(QLatin1Char(' '), 8, 8), QFileInfo(pdf).size());
+        return std::pair(rows.value(2).simplified().section(QLatin1Char(' '), 8, 8),
+                         QFileInfo(pdf).size());
     };
 
     settings.imageCompression = QStringLiteral("Flate");
@@ -215,13 +231,15 @@ TEST_F(GhostscriptPdfStepTest, ImageSettingsTakeEffect)
     settings.jpegQuality = QStringLiteral("Maximum");
     const auto [maximumEncoding, maximumSize] = imageEncoding();
     EXPECT_EQ(maximumEncoding, QStringLiteral("jpeg"));
-    EXPECT_GT(maximumSize, minimumSize * 2) << "Minimum " << minimumSize << " bytes, Maximum " << maximumSize;
+    EXPECT_GT(maximumSize, minimumSize * 2)
+        << "Minimum " << minimumSize << " bytes, Maximum " << maximumSize;
 }
 
 TEST_F(GhostscriptPdfStepTest, UnusualFileNamesArriveUnharmed)
 {
-    for (const QString& name : {QStringLiteral("100% done %d.xlsx"), QStringLiteral("-dNOSAFER.xlsx"),
-                                QStringLiteral("\"q\" $(touch x) `y`.xlsx")}) {
+    for (const QString& name :
+         {QStringLiteral("100% done %d.xlsx"), QStringLiteral("-dNOSAFER.xlsx"),
+          QStringLiteral("\"q\" $(touch x) `y`.xlsx")}) {
         const PdfStepResult result = convert(name);
         EXPECT_TRUE(result.written) << name.toStdString() << ": " << result.failure.toStdString();
         EXPECT_TRUE(QFileInfo::exists(result.outputPath)) << result.outputPath.toStdString();
@@ -235,8 +253,10 @@ TEST_F(GhostscriptPdfStepTest, BrokenPostScriptLeavesNothingBehind)
     spool = "%!PS\n/undefinedthing load showpage\n";
     const PdfStepResult result = convert();
     EXPECT_FALSE(result.written);
-    EXPECT_TRUE(result.failure.startsWith(QStringLiteral("Ghostscript ended with exit code"))) << result.failure.toStdString();
-    EXPECT_EQ(QDir(dest).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("Book.pdf")});
+    EXPECT_TRUE(result.failure.startsWith(QStringLiteral("Ghostscript ended with exit code")))
+        << result.failure.toStdString();
+    EXPECT_EQ(QDir(dest).entryList(QDir::Files | QDir::Hidden),
+              QStringList{QStringLiteral("Book.pdf")});
     EXPECT_EQ(readFile(dest + QStringLiteral("/Book.pdf")), "the old one");
     EXPECT_EQ(QDir(work).entryList(QDir::Files | QDir::Hidden), QStringList())
         << "no work file is left";
@@ -255,7 +275,8 @@ TEST(GhostscriptProbeTest, TheSystemGhostscriptHasNoSetPdfWrite)
     PosixProcessRunner runner;
     const GhostscriptFacts facts = LocateGhostscript(QStringLiteral("/nonexistent"), runner);
     EXPECT_EQ(facts.program, QStringLiteral("gs"));
-    const QString version = runTool({QStringLiteral("gs"), QStringLiteral("--version")}).output.trimmed();
+    const QString version =
+        runTool({QStringLiteral("gs"), QStringLiteral("--version")}).output.trimmed();
     if (version.section(QLatin1Char('.'), 0, 0).toInt() >= 10) {
         EXPECT_FALSE(facts.hasSetPdfWrite) << version.toStdString();
     }

@@ -60,7 +60,8 @@ protected:
     PdfStepResult convert(const QString& source = QStringLiteral("/data/Sales 2009.xlsx"))
     {
         PdfStepServices services{runner, spooler, prompter, work, QStringLiteral("/nonexistent")};
-        return ConvertPostScriptToPdf(source, dest, settings, SavedPrinter(QStringLiteral("Office")), services);
+        return ConvertPostScriptToPdf(source, dest, settings,
+                                      SavedPrinter(QStringLiteral("Office")), services);
     }
 
     QStringList destinationFiles() const
@@ -95,7 +96,8 @@ TEST_F(PdfStepTest, SuccessMovesThePdfIntoPlaceAndRestoresThePrinter)
 
     ASSERT_EQ(ghostscriptRuns().size(), 1);
     const QStringList args = ghostscriptRuns().first().arguments;
-    EXPECT_EQ(args.mid(args.size() - 2), (QStringList{work + QStringLiteral("/tmp.ps"), work + QStringLiteral("/pdfmarks")}));
+    EXPECT_EQ(args.mid(args.size() - 2),
+              (QStringList{work + QStringLiteral("/tmp.ps"), work + QStringLiteral("/pdfmarks")}));
     EXPECT_EQ(spooler.setCalls, QList<SavedPrinter>{QStringLiteral("Office")});
     EXPECT_TRUE(prompter.shown.isEmpty());
 }
@@ -143,7 +145,8 @@ TEST_F(PdfStepTest, FailedGhostscriptLeavesAnExistingPdfAndNoTemporaryFile)
     const PdfStepResult result = convert();
 
     EXPECT_FALSE(result.written);
-    EXPECT_TRUE(result.failure.contains(QStringLiteral("exit code 1"))) << result.failure.toStdString();
+    EXPECT_TRUE(result.failure.contains(QStringLiteral("exit code 1")))
+        << result.failure.toStdString();
     EXPECT_EQ(readFile(dest + QStringLiteral("/Sales 2009.pdf")), "old pdf");
     EXPECT_EQ(destinationFiles(), QStringList{QStringLiteral("Sales 2009.pdf")});
     EXPECT_EQ(spooler.setCalls, QList<SavedPrinter>{QStringLiteral("Office")});
@@ -171,7 +174,8 @@ TEST_F(PdfStepTest, MissingGhostscriptIsAFailureWithAHint)
 {
     const PdfStepResult result = convert();
     EXPECT_FALSE(result.written);
-    EXPECT_TRUE(result.failure.contains(QStringLiteral("ghostscript package"))) << result.failure.toStdString();
+    EXPECT_TRUE(result.failure.contains(QStringLiteral("ghostscript package")))
+        << result.failure.toStdString();
     EXPECT_TRUE(destinationFiles().isEmpty());
     EXPECT_EQ(spooler.setCalls.size(), 1);
 }
@@ -180,13 +184,15 @@ TEST_F(PdfStepTest, UnsafeWorkFolderStopsBeforeGhostscript)
 {
     ghostscriptWrites("%PDF");
     QDir().mkpath(work);
-    QFile::setPermissions(work, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadOther | QFile::ExeOther);
+    QFile::setPermissions(work, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
+                                    QFile::ReadOther | QFile::ExeOther);
     const PdfStepResult result = convert();
 
     EXPECT_FALSE(result.written);
     EXPECT_TRUE(ghostscriptRuns().isEmpty());
     ASSERT_EQ(prompter.shown.size(), 1);
-    EXPECT_TRUE(prompter.shown.first().text.contains(QStringLiteral("other users"))) << prompter.shown.first().text.toStdString();
+    EXPECT_TRUE(prompter.shown.first().text.contains(QStringLiteral("other users")))
+        << prompter.shown.first().text.toStdString();
     EXPECT_EQ(spooler.setCalls, QList<SavedPrinter>{QStringLiteral("Office")});
     EXPECT_TRUE(destinationFiles().isEmpty());
 }
@@ -212,7 +218,8 @@ TEST_F(PdfStepTest, PdfmarksThatCannotBeWrittenStopsBeforeGhostscript)
     EXPECT_FALSE(result.written);
     EXPECT_TRUE(ghostscriptRuns().isEmpty());
     ASSERT_EQ(prompter.shown.size(), 1);
-    EXPECT_TRUE(prompter.shown.first().text.contains(QStringLiteral("pdfmarks could not be written")));
+    EXPECT_TRUE(
+        prompter.shown.first().text.contains(QStringLiteral("pdfmarks could not be written")));
     EXPECT_EQ(spooler.setCalls.size(), 1);
 }
 
@@ -264,7 +271,9 @@ TEST_F(PdfStepTest, ShippedGhostscriptIsPreferredAndAskedForSetPdfWrite)
         return exitedWith(0);
     });
     PdfStepServices services{runner, spooler, prompter, work, scratch.file(QStringLiteral("prog"))};
-    EXPECT_TRUE(ConvertPostScriptToPdf(QStringLiteral("/d/x.xls"), dest, settings, SavedPrinter(), services).written);
+    EXPECT_TRUE(
+        ConvertPostScriptToPdf(QStringLiteral("/d/x.xls"), dest, settings, SavedPrinter(), services)
+            .written);
 
     const QStringList args = ghostscriptRuns().value(0).arguments;
     EXPECT_EQ(args.value(0), program);

@@ -4,14 +4,16 @@
 
 namespace {
 
-const QString DefaultParameters =
-    QStringLiteral("<<\n/CompressPages true\n/UseFlateCompression true\n"
-                   "/AutoFilterColorImages false\n/AutoFilterGrayImages false\n/EncodeColorImages true\n"
-                   "/EncodeGrayImages true\n/EncodeMonoImages true\n/ColorImageFilter /FlateEncode\n"
-                   "/GrayImageFilter /FlateEncode\n/MonoImageFilter /FlateEncode\n"
-                   "/ColorImageDict \n<</QFactor 1.5 /HSamples [2 1 1 2] /VSamples [2 1 1 2] /Blend 1 /ColorTransform 1 >>\n"
-                   "/GrayImageDict \n<</QFactor 1.5 /HSamples [2 1 1 2] /VSamples [2 1 1 2] /Blend 1 /ColorTransform 1 >>\n"
-                   ">> setdistillerparams");
+const QString DefaultParameters = QStringLiteral(
+    "<<\n/CompressPages true\n/UseFlateCompression true\n"
+    "/AutoFilterColorImages false\n/AutoFilterGrayImages false\n/EncodeColorImages true\n"
+    "/EncodeGrayImages true\n/EncodeMonoImages true\n/ColorImageFilter /FlateEncode\n"
+    "/GrayImageFilter /FlateEncode\n/MonoImageFilter /FlateEncode\n"
+    "/ColorImageDict \n<</QFactor 1.5 /HSamples [2 1 1 2] /VSamples [2 1 1 2] /Blend 1 "
+    "/ColorTransform 1 >>\n"
+    "/GrayImageDict \n<</QFactor 1.5 /HSamples [2 1 1 2] /VSamples [2 1 1 2] /Blend 1 "
+    "/ColorTransform 1 >>\n"
+    ">> setdistillerparams");
 
 TEST(PdfmarksTest, DefaultsGiveFourLineFeedsAndTheFlateParameters)
 {
@@ -33,9 +35,10 @@ TEST(PdfmarksTest, DocumentInfoKeepsItsOrderAndSpacing)
     all.subject = QStringLiteral("S");
     all.author = QStringLiteral("A");
     all.keywords = QStringLiteral("one\r\ntwo");
-    EXPECT_EQ(PdfmarksText(all), QStringLiteral("[ /Title (T) \n /Author (A)\n /Subject (S)\n /Keywords (one\r\ntwo)\n"
-                                                "/DOCINFO pdfmark\n\n\n\n") +
-                                     DefaultParameters);
+    EXPECT_EQ(PdfmarksText(all),
+              QStringLiteral("[ /Title (T) \n /Author (A)\n /Subject (S)\n /Keywords (one\r\ntwo)\n"
+                             "/DOCINFO pdfmark\n\n\n\n") +
+                  DefaultParameters);
 }
 
 TEST(PdfmarksTest, ValuesBecomeSafePostScriptStrings)
@@ -45,7 +48,8 @@ TEST(PdfmarksTest, ValuesBecomeSafePostScriptStrings)
     EXPECT_EQ(PostScriptString(QStringLiteral("x) \\n")), QStringLiteral("(x\\) \\\\n)"));
     EXPECT_EQ(PostScriptString(QStringLiteral("报表")), QStringLiteral("<FEFF62A58868>"));
     EXPECT_EQ(PostScriptString(QStringLiteral("é (")), QStringLiteral("<FEFF00E900200028>"));
-    EXPECT_EQ(PostScriptString(QString::fromUtf16(u"\U0001F600")), QStringLiteral("<FEFFD83DDE00>"));
+    EXPECT_EQ(PostScriptString(QString::fromUtf16(u"\U0001F600")),
+              QStringLiteral("<FEFFD83DDE00>"));
     // Whatever the values hold, the file itself is ASCII.
     ConversionSettings s;
     s.title = QStringLiteral("年度 (报告");
@@ -74,7 +78,8 @@ TEST_P(DistillerParametersTest, HoldsTheChosenFiltersAndQuality)
     s.jpegQuality = QString::fromUtf8(c.jpegQuality);
     const QString text = DistillerParametersText(s);
     for (const char* line : c.expectedLines)
-        EXPECT_TRUE(text.contains(QString::fromUtf8(line))) << line << "\nin\n" << text.toStdString();
+        EXPECT_TRUE(text.contains(QString::fromUtf8(line))) << line << "\nin\n"
+                                                            << text.toStdString();
     EXPECT_TRUE(text.startsWith(QStringLiteral("<<\n/CompressPages true\n")));
     EXPECT_TRUE(text.endsWith(QStringLiteral(">>\n>> setdistillerparams")));
 }
@@ -82,14 +87,23 @@ TEST_P(DistillerParametersTest, HoldsTheChosenFiltersAndQuality)
 INSTANTIATE_TEST_SUITE_P(
     Cases, DistillerParametersTest,
     testing::Values(
-        ParameterCase{"LZW", "JPEG", "Maximum",
-                      {"/UseFlateCompression false\n/AutoFilterColorImages false\n",
-                       "/ColorImageFilter /DCTEncode\n/GrayImageFilter /DCTEncode\n/ColorImageDict \n"
-                       "<</QFactor 0.1 /HSamples [1 1 1 1] /VSamples [1 1 1 1] /Blend 1 /ColorTransform 1 >>"}},
-        ParameterCase{"Flate", "Automatic", "Low",
+        ParameterCase{
+            "LZW",
+            "JPEG",
+            "Maximum",
+            {"/UseFlateCompression false\n/AutoFilterColorImages false\n",
+             "/ColorImageFilter /DCTEncode\n/GrayImageFilter /DCTEncode\n/ColorImageDict \n"
+             "<</QFactor 0.1 /HSamples [1 1 1 1] /VSamples [1 1 1 1] /Blend 1 /ColorTransform 1 "
+             ">>"}},
+        ParameterCase{"Flate",
+                      "Automatic",
+                      "Low",
                       {"/AutoFilterColorImages true\n/AutoFilterGrayImages true\n",
                        "/ColorACSImageDict \n<</QFactor 0.8 /HSamples [2 1 1 2]",
                        "/GrayACSImageDict \n<</QFactor 0.8"}},
-        ParameterCase{"Flate", "JPEG", "Medium", {"<</QFactor 0.55 /HSamples [2 1 1 2] /VSamples [2 1 1 2]"}}));
+        ParameterCase{"Flate",
+                      "JPEG",
+                      "Medium",
+                      {"<</QFactor 0.55 /HSamples [2 1 1 2] /VSamples [2 1 1 2]"}}));
 
 } // namespace

@@ -17,20 +17,23 @@
 
 bool pellucorExists()
 {
-    return runTool({QStringLiteral("lpstat"), QStringLiteral("-p"), PostScriptPrinterName}).exitCode == 0;
+    return runTool({QStringLiteral("lpstat"), QStringLiteral("-p"), PostScriptPrinterName})
+               .exitCode == 0;
 }
 
 QStringList officeProcesses(const QStringList& profileUrls)
 {
     QStringList found;
     const uid_t me = ::getuid();
-    for (const QString& entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+    for (const QString& entry :
+         QDir(QStringLiteral("/proc")).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
         if (QFileInfo(QStringLiteral("/proc/") + entry).ownerId() != me)
             continue;
         QFile cmdline(QStringLiteral("/proc/%1/cmdline").arg(entry));
         if (!cmdline.open(QIODevice::ReadOnly))
             continue;
-        const QString text = QString::fromLocal8Bit(cmdline.readAll()).replace(QLatin1Char('\0'), QLatin1Char(' '));
+        const QString text =
+            QString::fromLocal8Bit(cmdline.readAll()).replace(QLatin1Char('\0'), QLatin1Char(' '));
         for (const QString& profile : profileUrls)
             if (text.contains(QStringLiteral("UserInstallation=") + profile))
                 found.append(entry + QLatin1Char(' ') + text);
@@ -72,12 +75,14 @@ ws["A1"] = "Quarterly figures"
 wb.save(folder + "/ligature.xlsx")
 )");
     // The system's python3 has openpyxl from Debian's package; another one on PATH may not.
-    const CommandOutput made = runTool({QStringLiteral("/usr/bin/python3"), QStringLiteral("-c"), script, folder});
+    const CommandOutput made =
+        runTool({QStringLiteral("/usr/bin/python3"), QStringLiteral("-c"), script, folder});
     ASSERT_EQ(made.exitCode, 0) << made.output.toStdString();
     writeFile(folder + QStringLiteral("/notes.xlsx"), "Quarterly sums\nnot a workbook at all\n");
     const QByteArray zip = readFile(folder + QStringLiteral("/one sheet.xlsx"));
     writeFile(folder + QStringLiteral("/corrupt.xlsx"), zip.left(zip.size() / 2));
-    QFile::copy(sourceDir() + QStringLiteral("/tests/data/budget.xls"), folder + QStringLiteral("/budget.xls"));
+    QFile::copy(sourceDir() + QStringLiteral("/tests/data/budget.xls"),
+                folder + QStringLiteral("/budget.xls"));
 }
 
 void makePicture(const QString& path, int width, int height, unsigned rgb)
@@ -97,14 +102,16 @@ void E2eTest::SetUpTestSuite()
     if (!QGuiApplication::instance())
         new QGuiApplication(argc, argv);
     fixtures = new ScratchFolder;
-    QFile::setPermissions(fixtures->path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadGroup |
-                                                QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther);
+    QFile::setPermissions(fixtures->path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
+                                                QFile::ReadGroup | QFile::ExeGroup |
+                                                QFile::ReadOther | QFile::ExeOther);
     makeWorkbooks(fixtures->path());
     makePicture(fixture("red.png"), 200, 100, 0xFF0000);
     makePicture(fixture("green.jpg"), 120, 80, 0x00A000);
     makePicture(fixture("photo.png"), 64, 48, 0x3366CC);
     for (const char* document : {"letter.docx", "deck.pptx"})
-        QFile::copy(sourceDir() + QStringLiteral("/tests/data/office/") + QLatin1String(document), fixture(document));
+        QFile::copy(sourceDir() + QStringLiteral("/tests/data/office/") + QLatin1String(document),
+                    fixture(document));
 }
 
 void E2eTest::TearDownTestSuite()

@@ -16,13 +16,13 @@
 
 // Whether the printer is set up. On CI a missing printer is a failure, not a skip.
 bool pellucorExists();
-#define REQUIRE_PELLUCOR()                                                                                             \
-    do {                                                                                                               \
-        if (!pellucorExists()) {                                                                                       \
-            if (qEnvironmentVariableIsSet("CI"))                                                                       \
-                FAIL() << "the printer Pellucor is not set up (scripts/setup-printer.sh)";                             \
-            GTEST_SKIP() << "the printer Pellucor is not set up (scripts/setup-printer.sh)";                           \
-        }                                                                                                              \
+#define REQUIRE_PELLUCOR()                                                                         \
+    do {                                                                                           \
+        if (!pellucorExists()) {                                                                   \
+            if (qEnvironmentVariableIsSet("CI"))                                                   \
+                FAIL() << "the printer Pellucor is not set up (scripts/setup-printer.sh)";         \
+            GTEST_SKIP() << "the printer Pellucor is not set up (scripts/setup-printer.sh)";       \
+        }                                                                                          \
     } while (false)
 
 // Every process of this user whose command line names one of the LibreOffice

@@ -39,14 +39,16 @@ struct PageBox
 // The pages as a reader shows them: the size with the page's rotation applied.
 QList<PageBox> pagesOf(const QString& pdf)
 {
-    const CommandOutput info = runTool({QStringLiteral("pdfinfo"), QStringLiteral("-f"), QStringLiteral("1"),
-                                        QStringLiteral("-l"), QStringLiteral("9999"), pdf});
+    const CommandOutput info =
+        runTool({QStringLiteral("pdfinfo"), QStringLiteral("-f"), QStringLiteral("1"),
+                 QStringLiteral("-l"), QStringLiteral("9999"), pdf});
     QList<PageBox> pages;
     if (info.exitCode != 0)
         return pages;
     const QRegularExpression size(QStringLiteral("^Page +(\\d+) size: +([\\d.]+) x ([\\d.]+)"),
                                   QRegularExpression::MultilineOption);
-    const QRegularExpression rot(QStringLiteral("^Page +(\\d+) rot: +(\\d+)"), QRegularExpression::MultilineOption);
+    const QRegularExpression rot(QStringLiteral("^Page +(\\d+) rot: +(\\d+)"),
+                                 QRegularExpression::MultilineOption);
     for (auto it = size.globalMatch(info.output); it.hasNext();) {
         const auto m = it.next();
         pages.append({m.captured(2).toDouble(), m.captured(3).toDouble()});
@@ -88,13 +90,14 @@ protected:
     static QString destination() { return fixtures->file(QStringLiteral("pdf")); }
     static QString referenceProfileUrl()
     {
-        return QUrl::fromLocalFile(fixtures->file(QStringLiteral("reference-profile"))).toString(QUrl::FullyEncoded);
+        return QUrl::fromLocalFile(fixtures->file(QStringLiteral("reference-profile")))
+            .toString(QUrl::FullyEncoded);
     }
 
     ConverterResult convert(const QString& name)
     {
-        ConverterServices services{processes, spooler,  prompter, pacing, registry, UserWorkFolder(),
-                                   programFolder()};
+        ConverterServices services{processes, spooler,          prompter,       pacing,
+                                   registry,  UserWorkFolder(), programFolder()};
         return ConvertExcel(target(), fixtures->file(name), services);
     }
 
@@ -110,13 +113,20 @@ protected:
     {
         const QString folder = fixtures->file(QStringLiteral("reference"));
         ProcessRequest request;
-        request.arguments = {QStringLiteral("soffice"), QStringLiteral("-env:UserInstallation=") + referenceProfileUrl(),
-                             QStringLiteral("--headless"), QStringLiteral("--norestore"), QStringLiteral("--convert-to"),
-                             QStringLiteral("pdf"), QStringLiteral("--outdir"), folder, fixtures->file(name)};
+        request.arguments = {QStringLiteral("soffice"),
+                             QStringLiteral("-env:UserInstallation=") + referenceProfileUrl(),
+                             QStringLiteral("--headless"),
+                             QStringLiteral("--norestore"),
+                             QStringLiteral("--convert-to"),
+                             QStringLiteral("pdf"),
+                             QStringLiteral("--outdir"),
+                             folder,
+                             fixtures->file(name)};
         request.timeout = std::chrono::minutes(3);
         request.endGroupOnExit = true;
         processes.RunAndWait(request);
-        return folder + QLatin1Char('/') + QFileInfo(name).completeBaseName() + QStringLiteral(".pdf");
+        return folder + QLatin1Char('/') + QFileInfo(name).completeBaseName() +
+               QStringLiteral(".pdf");
     }
 
     PosixProcessRunner processes;
@@ -147,10 +157,11 @@ TEST_F(ExcelToPdfTest, WorkbooksBecomeThePdfLibreOfficeWouldExport)
         const ConverterResult result = convert(name);
         const qint64 took = timer.elapsed();
         ASSERT_TRUE(result.written) << result.failure.toStdString();
-        std::printf("[ measure  ] %s: ConvertExcel start to PDF in %lld ms (no fixed waits)\n", row.file,
-                    static_cast<long long>(took));
-        EXPECT_EQ(result.outputPath, destination() + QLatin1Char('/') + QFileInfo(name).completeBaseName()
-                                         + QStringLiteral(".pdf"));
+        std::printf("[ measure  ] %s: ConvertExcel start to PDF in %lld ms (no fixed waits)\n",
+                    row.file, static_cast<long long>(took));
+        EXPECT_EQ(result.outputPath, destination() + QLatin1Char('/') +
+                                         QFileInfo(name).completeBaseName() +
+                                         QStringLiteral(".pdf"));
         EXPECT_TRUE(prompter.shown.isEmpty());
 
         const QList<PageBox> pages = pagesOf(result.outputPath);
@@ -160,7 +171,8 @@ TEST_F(ExcelToPdfTest, WorkbooksBecomeThePdfLibreOfficeWouldExport)
             EXPECT_EQ(expected.size(), row.pages);
         }
         expectSamePages(pages, expected);
-        const CommandOutput text = runTool({QStringLiteral("pdftotext"), result.outputPath, QStringLiteral("-")});
+        const CommandOutput text =
+            runTool({QStringLiteral("pdftotext"), result.outputPath, QStringLiteral("-")});
         EXPECT_TRUE(text.output.contains(QString::fromUtf8(row.text))) << text.output.toStdString();
     }
 }
@@ -187,8 +199,10 @@ TEST_F(ExcelToPdfTest, DISABLED_LigaturesKeepTheirText)
 {
     const ConverterResult result = convert(QStringLiteral("ligature.xlsx"));
     ASSERT_TRUE(result.written) << result.failure.toStdString();
-    const CommandOutput text = runTool({QStringLiteral("pdftotext"), result.outputPath, QStringLiteral("-")});
-    EXPECT_TRUE(text.output.contains(QStringLiteral("Quarterly figures"))) << text.output.toStdString();
+    const CommandOutput text =
+        runTool({QStringLiteral("pdftotext"), result.outputPath, QStringLiteral("-")});
+    EXPECT_TRUE(text.output.contains(QStringLiteral("Quarterly figures")))
+        << text.output.toStdString();
 }
 
 TEST_F(ExcelToPdfTest, WhatIsNotAWorkbookGivesNoPdf)

@@ -181,14 +181,16 @@ private slots:
         QWidget host;
         CDialog page(135);
         QVERIFY(page.Create(&host));
-        qobject_cast<QPlainTextEdit*>(page.GetDlgItem(1037))->setPlainText(QStringLiteral("one\ntwo"));
+        qobject_cast<QPlainTextEdit*>(page.GetDlgItem(1037))
+            ->setPlainText(QStringLiteral("one\ntwo"));
         QString keywords;
         CDataExchange in(&page, true);
         DDX_Text(&in, 1037, keywords);
         QCOMPARE(keywords, QStringLiteral("one\r\ntwo"));
         CDataExchange out(&page, false);
         DDX_Text(&out, 1037, keywords);
-        QCOMPARE(qobject_cast<QPlainTextEdit*>(page.GetDlgItem(1037))->toPlainText(), QStringLiteral("one\ntwo"));
+        QCOMPARE(qobject_cast<QPlainTextEdit*>(page.GetDlgItem(1037))->toPlainText(),
+                 QStringLiteral("one\ntwo"));
     }
 
     void controlMemberTakesThePlaceOfTheTemplateControl()
@@ -294,11 +296,13 @@ private slots:
     void boxesAreAnsweredInAdvance()
     {
         MessageBoxes::AnswerInAdvance({MessageAnswer::Yes});
-        QCOMPARE(ShowMessageBox(QStringLiteral("Replace it?"), MessageButtons::YesNo), MessageAnswer::Yes);
+        QCOMPARE(ShowMessageBox(QStringLiteral("Replace it?"), MessageButtons::YesNo),
+                 MessageAnswer::Yes);
         // Nothing left: questions get No, OK boxes Ok.
-        QCOMPARE(ShowMessageBox(QStringLiteral("Again?"), MessageButtons::YesNo), MessageAnswer::No);
-        ShowMessageBox(QStringLiteral("please choose one file !"), MessageButtons::Ok, MessageIcon::Stop,
-                       QStringLiteral("ERROR"));
+        QCOMPARE(ShowMessageBox(QStringLiteral("Again?"), MessageButtons::YesNo),
+                 MessageAnswer::No);
+        ShowMessageBox(QStringLiteral("please choose one file !"), MessageButtons::Ok,
+                       MessageIcon::Stop, QStringLiteral("ERROR"));
         ShowMessageBox(QStringLiteral("No File!"));
         const QList<ShownMessage> shown = MessageBoxes::Shown();
         QCOMPARE(shown.size(), 4);
@@ -315,8 +319,9 @@ private slots:
         FrameworkPrompter prompter;
         Prompter& seam = prompter;
         MessageAnswer answer = MessageAnswer::Ok;
-        QThread* worker = QThread::create(
-            [&] { answer = seam.showMessage(QStringLiteral("Overwrite?"), MessageButtons::YesNo); });
+        QThread* worker = QThread::create([&] {
+            answer = seam.showMessage(QStringLiteral("Overwrite?"), MessageButtons::YesNo);
+        });
         worker->start();
         QTRY_VERIFY(worker->isFinished());
         delete worker;

@@ -14,9 +14,9 @@ class CupsSpoolerTest : public testing::Test
 protected:
     void SetUp() override
     {
-        const CommandOutput added = runTool({QStringLiteral("lpadmin"), QStringLiteral("-p"), TestQueue,
-                                             QStringLiteral("-v"), QStringLiteral("socket://127.0.0.1:9"),
-                                             QStringLiteral("-E")});
+        const CommandOutput added = runTool(
+            {QStringLiteral("lpadmin"), QStringLiteral("-p"), TestQueue, QStringLiteral("-v"),
+             QStringLiteral("socket://127.0.0.1:9"), QStringLiteral("-E")});
         ASSERT_EQ(added.exitCode, 0) << "cupsd must be running: " << added.output.toStdString();
         const Result<SavedPrinter> saved = spooler.defaultPrinter();
         ASSERT_TRUE(saved.ok());
@@ -37,7 +37,8 @@ TEST_F(CupsSpoolerTest, SetsTheDefaultThatLpstatReports)
 {
     ASSERT_TRUE(spooler.setDefaultPrinter(TestQueue).ok());
     EXPECT_EQ(spooler.defaultPrinter().value(), SavedPrinter(TestQueue));
-    EXPECT_TRUE(runTool({QStringLiteral("lpstat"), QStringLiteral("-d")}).output.contains(TestQueue));
+    EXPECT_TRUE(
+        runTool({QStringLiteral("lpstat"), QStringLiteral("-d")}).output.contains(TestQueue));
 
     ASSERT_TRUE(spooler.setDefaultPrinter(std::nullopt).ok());
     EXPECT_NE(spooler.defaultPrinter().value(), SavedPrinter(TestQueue));

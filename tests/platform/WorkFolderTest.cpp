@@ -23,11 +23,15 @@ TEST(WorkFolderTest, PrefersTheUsersRuntimeFolder)
     const QString runtime = scratch.file(QStringLiteral("run"));
     const uid_t me = ::getuid();
     QDir().mkpath(runtime + QStringLiteral("/%1").arg(me));
-    EXPECT_EQ(WorkFolder::pathFor(me, s(runtime), "/tmp"), s(runtime) + "/" + std::to_string(me) + "/tabloria");
-    EXPECT_EQ(WorkFolder::pathFor(me + 1, s(runtime), "/tmp"), "/tmp/tabloria-" + std::to_string(me + 1));
+    EXPECT_EQ(WorkFolder::pathFor(me, s(runtime), "/tmp"),
+              s(runtime) + "/" + std::to_string(me) + "/tabloria");
+    EXPECT_EQ(WorkFolder::pathFor(me + 1, s(runtime), "/tmp"),
+              "/tmp/tabloria-" + std::to_string(me + 1));
     // A link in place of the runtime folder does not count.
-    QFile::link(runtime + QStringLiteral("/%1").arg(me), runtime + QStringLiteral("/%1").arg(me + 2));
-    EXPECT_EQ(WorkFolder::pathFor(me + 2, s(runtime), "/x"), "/x/tabloria-" + std::to_string(me + 2));
+    QFile::link(runtime + QStringLiteral("/%1").arg(me),
+                runtime + QStringLiteral("/%1").arg(me + 2));
+    EXPECT_EQ(WorkFolder::pathFor(me + 2, s(runtime), "/x"),
+              "/x/tabloria-" + std::to_string(me + 2));
 }
 
 TEST(WorkFolderTest, EnsureCreatesAPrivateFolderAndChecksIt)
@@ -36,7 +40,9 @@ TEST(WorkFolderTest, EnsureCreatesAPrivateFolderAndChecksIt)
     const std::string folder = s(scratch.file(QStringLiteral("w")));
     const WorkFolder::Outcome created = WorkFolder::ensure(::getuid(), folder);
     ASSERT_TRUE(created.ok) << created.message;
-    struct stat st{};
+    struct stat st
+    {
+    };
     ASSERT_EQ(::lstat(folder.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0700u);
     EXPECT_TRUE(WorkFolder::ensure(::getuid(), folder).ok);
@@ -48,7 +54,8 @@ TEST(WorkFolderTest, EnsureCreatesAPrivateFolderAndChecksIt)
 
     const std::string file = s(scratch.file(QStringLiteral("f")));
     writeFile(QString::fromStdString(file), "x");
-    EXPECT_NE(WorkFolder::ensure(::getuid(), file).message.find("is not a folder"), std::string::npos);
+    EXPECT_NE(WorkFolder::ensure(::getuid(), file).message.find("is not a folder"),
+              std::string::npos);
 }
 
 } // namespace
@@ -64,7 +71,8 @@ TEST(InstanceLockTest, SecondHolderIsRefusedUntilTheFirstLetsGo)
     {
         Result<InstanceLock> first = InstanceLock::acquire(path, InstanceLock::Mode::TryOnce);
         ASSERT_TRUE(first.ok()) << first.status().message().toStdString();
-        const Result<InstanceLock> second = InstanceLock::acquire(path, InstanceLock::Mode::TryOnce);
+        const Result<InstanceLock> second =
+            InstanceLock::acquire(path, InstanceLock::Mode::TryOnce);
         EXPECT_FALSE(second.ok());
         EXPECT_EQ(second.status().code(), EWOULDBLOCK);
     }

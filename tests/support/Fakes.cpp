@@ -8,7 +8,8 @@ ProcessOutcome FakeProcessRunner::RunAndWait(const ProcessRequest& request)
             return handler(request);
     }
     ProcessOutcome unknown;
-    unknown.error = request.arguments.value(0) + QStringLiteral(" could not be started: No such file or directory");
+    unknown.error = request.arguments.value(0) +
+                    QStringLiteral(" could not be started: No such file or directory");
     return unknown;
 }
 
@@ -36,7 +37,8 @@ Status FakeSpooler::setDefaultPrinter(const SavedPrinter& name)
     return {};
 }
 
-MessageAnswer FakePrompter::showMessage(const QString& text, MessageButtons buttons, MessageIcon icon)
+MessageAnswer FakePrompter::showMessage(const QString& text, MessageButtons buttons,
+                                        MessageIcon icon)
 {
     shown.append({text, buttons, icon});
     if (!answers.empty()) {

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "ProcessRunner.h"
 #include "PrintJobWatch.h"
+#include "ProcessRunner.h"
 #include "Prompter.h"
 #include "Spooler.h"
 
@@ -23,7 +23,10 @@ public:
     ProcessOutcome RunAndWait(const ProcessRequest& request) override;
 
     // Answers for requests whose program ends in `programSuffix` (all when empty).
-    void on(const QString& programSuffix, Handler handler) { m_handlers.append({programSuffix, std::move(handler)}); }
+    void on(const QString& programSuffix, Handler handler)
+    {
+        m_handlers.append({programSuffix, std::move(handler)});
+    }
 
     QList<ProcessRequest> requests;
 
@@ -59,7 +62,8 @@ public:
         MessageIcon icon;
     };
 
-    MessageAnswer showMessage(const QString& text, MessageButtons buttons, MessageIcon icon) override;
+    MessageAnswer showMessage(const QString& text, MessageButtons buttons,
+                              MessageIcon icon) override;
 
     std::deque<MessageAnswer> answers;
     QList<Shown> shown;
@@ -71,7 +75,8 @@ struct FakeJobWatch final : PrintJobWatch
 {
     std::optional<PrintJobState> newestJob(const QString&) override
     {
-        std::optional<PrintJobState> job = unreachable ? std::nullopt : std::optional(PrintJobState{});
+        std::optional<PrintJobState> job =
+            unreachable ? std::nullopt : std::optional(PrintJobState{});
         for (const auto& [time, state] : jobsAt)
             if (!unreachable && time <= elapsed)
                 job = state;

@@ -50,7 +50,10 @@ void RecordingPage::setStatusText(const QString& text)
 
 void RecordingPage::setProgress(int position, int range, bool showBar)
 {
-    calls << QStringLiteral("bar %1/%2%3").arg(position).arg(range).arg(showBar ? QString() : QStringLiteral(" hidden"));
+    calls << QStringLiteral("bar %1/%2%3")
+                 .arg(position)
+                 .arg(range)
+                 .arg(showBar ? QString() : QStringLiteral(" hidden"));
 }
 
 void RecordingPage::redrawPage()
@@ -98,8 +101,10 @@ void RecordingPage::reportConverted(const QString& sourcePath, const QString&)
     calls << QStringLiteral("converted ") + sourcePath.section(QLatin1Char('/'), -1);
 }
 
-void RecordingPage::reportFailed(const QString& sourcePath, const QString& outputPath, const QString& reason)
+void RecordingPage::reportFailed(const QString& sourcePath, const QString& outputPath,
+                                 const QString& reason)
 {
-    calls << QStringLiteral("failed ") + ConvertFailedText(outputPath.section(QLatin1Char('/'), -1));
+    calls << QStringLiteral("failed ") +
+                 ConvertFailedText(outputPath.section(QLatin1Char('/'), -1));
     failures << sourcePath.section(QLatin1Char('/'), -1) + QStringLiteral(": ") + reason;
 }

@@ -28,7 +28,8 @@ public:
     void appendResultName(const QString& name) override;
     bool askReplace(const QString& outputPath) override;
     void reportConverted(const QString& sourcePath, const QString& outputPath) override;
-    void reportFailed(const QString& sourcePath, const QString& outputPath, const QString& reason) override;
+    void reportFailed(const QString& sourcePath, const QString& outputPath,
+                      const QString& reason) override;
 
     // What the page holds.
     QStringList rows;

@@ -31,10 +31,12 @@ void writeFile(const QString& path, const QByteArray& bytes)
 QByteArray samplePostScript(const QString& title)
 {
     constexpr int side = 160;
-    QByteArray ps = "%!PS-Adobe-3.0\n%%Title: " + title.toUtf8() + "\n%%Pages: 1\n%%EndComments\n%%Page: 1 1\n"
-                    "/Helvetica findfont 24 scalefont setfont 72 720 moveto (Tabloria sample page) show\n"
-                    "gsave 72 300 translate 320 320 scale\n"
-                    "160 160 8 [160 0 0 -160 0 160] currentfile /ASCIIHexDecode filter false 3 colorimage\n";
+    QByteArray ps =
+        "%!PS-Adobe-3.0\n%%Title: " + title.toUtf8() +
+        "\n%%Pages: 1\n%%EndComments\n%%Page: 1 1\n"
+        "/Helvetica findfont 24 scalefont setfont 72 720 moveto (Tabloria sample page) show\n"
+        "gsave 72 300 translate 320 320 scale\n"
+        "160 160 8 [160 0 0 -160 0 160] currentfile /ASCIIHexDecode filter false 3 colorimage\n";
     std::uint32_t seed = 12345;
     QByteArray line;
     for (int y = 0; y < side; ++y) {
@@ -44,7 +46,8 @@ QByteArray samplePostScript(const QString& title)
             const int r = (x * 255 / side + noise) & 0xFF;
             const int g = (y * 255 / side + noise) & 0xFF;
             const int b = (255 - x * 255 / side + noise) & 0xFF;
-            line += QByteArray::number(r, 16).rightJustified(2, '0') + QByteArray::number(g, 16).rightJustified(2, '0') +
+            line += QByteArray::number(r, 16).rightJustified(2, '0') +
+                    QByteArray::number(g, 16).rightJustified(2, '0') +
                     QByteArray::number(b, 16).rightJustified(2, '0');
         }
         ps += line + "\n";
@@ -61,7 +64,8 @@ CommandOutput runTool(const QStringList& arguments)
     request.arguments = arguments;
     request.timeout = std::chrono::seconds(60);
     const ProcessOutcome outcome = runner.RunAndWait(request);
-    return {outcome.started() && !outcome.timedOut ? outcome.exitCode : -1, QString::fromUtf8(outcome.output)};
+    return {outcome.started() && !outcome.timedOut ? outcome.exitCode : -1,
+            QString::fromUtf8(outcome.output)};
 }
 
 QString sourceDir()

@@ -41,7 +41,8 @@ public:
         addCaption(QStringLiteral("Convert and Browse: normal, hover, pressed, disabled"), 16, 70);
         for (int state = 0; state < 4; ++state) {
             auto* c = button(QStringLiteral("./image/ButtonConvert.bmp"), 16 + state * 140, 90);
-            auto* b = button(QStringLiteral("./image/ButtonBrowse.bmp"), 580 + (state % 2) * 110, 90 + (state / 2) * 28);
+            auto* b = button(QStringLiteral("./image/ButtonBrowse.bmp"), 580 + (state % 2) * 110,
+                             90 + (state / 2) * 28);
             for (CAlphaButton* x : {c, b}) {
                 if (state == 1)
                     x->hover = 1;
@@ -53,7 +54,9 @@ public:
                     x->setEnabled(false);
             }
         }
-        addCaption(QStringLiteral("Remove, Remove All, OK, and the title-bar buttons (normal, hover)"), 16, 150);
+        addCaption(
+            QStringLiteral("Remove, Remove All, OK, and the title-bar buttons (normal, hover)"), 16,
+            150);
         button(QStringLiteral("./image/ButtonRemoveFile.bmp"), 16, 170);
         button(QStringLiteral("./image/ButtonRemoveAll.bmp"), 156, 170);
         button(QStringLiteral("./image/RegisterButtonOK.bmp"), 296, 174);
@@ -63,7 +66,9 @@ public:
         button(QStringLiteral("./image/ButtonMin.bmp"), 490, 174)->hover = 1;
         button(QStringLiteral("./image/ButtonClose.bmp"), 518, 174)->hover = 1;
 
-        addCaption(QStringLiteral("Toolbar: Home, Info, Help (normal) and Info hovered, on the toolbar band"), 16, 210);
+        addCaption(QStringLiteral(
+                       "Toolbar: Home, Info, Help (normal) and Info hovered, on the toolbar band"),
+                   16, 210);
         m_toolbar = QRect(16, 228, 520, 50);
         button(QStringLiteral("./image/ButtonHome.bmp"), 30, 234);
         button(QStringLiteral("./image/ButtonInfo.bmp"), 150, 234);
@@ -80,11 +85,15 @@ public:
         progress->showBar = 1;
 
         addCaption(QStringLiteral("Tab strips of the main window and of the options"), 16, 290);
-        auto* mainTabs = tabs(QStringLiteral("./image/tab_button.bmp"), QStringLiteral("./image/top_background.bmp"),
-                              {QStringLiteral("File(s) List"), QStringLiteral("Advanced Options")}, 160, 30);
+        auto* mainTabs = tabs(
+            QStringLiteral("./image/tab_button.bmp"), QStringLiteral("./image/top_background.bmp"),
+            {QStringLiteral("File(s) List"), QStringLiteral("Advanced Options")}, 160, 30);
         mainTabs->setGeometry(16, 310, 380, 35);
-        auto* optionTabs = tabs(QStringLiteral("./image/tab_button1.bmp"), QStringLiteral("./image/top_background1.bmp"),
-                                {QStringLiteral("Description"), QStringLiteral("Security"), QStringLiteral("Advanced")}, 100, 20);
+        auto* optionTabs = tabs(
+            QStringLiteral("./image/tab_button1.bmp"),
+            QStringLiteral("./image/top_background1.bmp"),
+            {QStringLiteral("Description"), QStringLiteral("Security"), QStringLiteral("Advanced")},
+            100, 20);
         optionTabs->setCurrentIndex(1);
         optionTabs->setGeometry(420, 310, 384, 30);
         m_optionPage = QRect(420, 340, 384, 40);
@@ -95,7 +104,8 @@ public:
         list->InsertColumn(0, QStringLiteral("Path"), 300);
         list->InsertColumn(1, QStringLiteral("Size"), 80);
         list->InsertColumn(2, QStringLiteral("Type"), 80);
-        const QStringList rows{QStringLiteral("/home/ann/Budget 2024.xlsx"), QStringLiteral("/home/ann/Sales.xls")};
+        const QStringList rows{QStringLiteral("/home/ann/Budget 2024.xlsx"),
+                               QStringLiteral("/home/ann/Sales.xls")};
         for (int i = 0; i < rows.size(); ++i) {
             list->InsertItem(i, rows[i]);
             list->SetItemText(i, 1, CListCtrlEx::SizeText(i == 0 ? 48213 : 1536));
@@ -141,13 +151,14 @@ private:
         return b;
     }
 
-    CXPTabCtrl* tabs(const QString& face, const QString& background, const QStringList& names, int minWidth,
-                     int height)
+    CXPTabCtrl* tabs(const QString& face, const QString& background, const QStringList& names,
+                     int minWidth, int height)
     {
         auto* strip = new CXPTabCtrl(this);
         strip->iconCount = 7;
         LoadSkinBitmap(strip->iconStrip, QStringLiteral("./image/XPTabApp.bmp"));
-        if (LoadSkinBitmap(strip->tabFace, face) && LoadSkinBitmap(strip->stripBackground, background)) {
+        if (LoadSkinBitmap(strip->tabFace, face) &&
+            LoadSkinBitmap(strip->stripBackground, background)) {
             for (int i = 0; i < names.size(); ++i)
                 strip->InsertItem(i, names[i]);
             strip->SetMinTabWidth(minWidth);

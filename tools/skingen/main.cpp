@@ -202,8 +202,10 @@ ButtonLook softLook()
     ButtonLook look;
     look.states[0] = {QColor(252, 253, 255), QColor(208, 225, 248), lineBlue, inkBlue};
     look.states[1] = {QColor(255, 255, 255), QColor(166, 204, 252), QColor(66, 114, 190), inkBlue};
-    look.states[2] = {QColor(150, 186, 234), QColor(196, 220, 250), QColor(52, 92, 160), QColor(12, 34, 74), false};
-    look.states[3] = {QColor(236, 238, 242), QColor(224, 227, 232), QColor(184, 190, 200), QColor(150, 156, 166), false};
+    look.states[2] = {QColor(150, 186, 234), QColor(196, 220, 250), QColor(52, 92, 160),
+                      QColor(12, 34, 74), false};
+    look.states[3] = {QColor(236, 238, 242), QColor(224, 227, 232), QColor(184, 190, 200),
+                      QColor(150, 156, 166), false};
     return look;
 }
 
@@ -212,8 +214,10 @@ ButtonLook primaryLook()
     ButtonLook look;
     look.states[0] = {QColor(112, 158, 222), QColor(62, 106, 178), QColor(44, 82, 146), Qt::white};
     look.states[1] = {QColor(142, 186, 244), QColor(82, 130, 204), QColor(52, 96, 166), Qt::white};
-    look.states[2] = {QColor(48, 86, 150), QColor(78, 120, 188), QColor(30, 62, 118), QColor(226, 236, 250), false};
-    look.states[3] = {QColor(214, 220, 228), QColor(196, 203, 213), QColor(170, 178, 190), QColor(240, 242, 246), false};
+    look.states[2] = {QColor(48, 86, 150), QColor(78, 120, 188), QColor(30, 62, 118),
+                      QColor(226, 236, 250), false};
+    look.states[3] = {QColor(214, 220, 228), QColor(196, 203, 213), QColor(170, 178, 190),
+                      QColor(240, 242, 246), false};
     look.radius = 7;
     return look;
 }
@@ -223,11 +227,16 @@ ButtonLook titleLook(bool closing)
 {
     ButtonLook look;
     look.states[0] = {QColor(128, 168, 224), QColor(92, 134, 196), QColor(64, 102, 164), Qt::white};
-    look.states[1] = closing ? Face{QColor(236, 120, 104), QColor(200, 70, 56), QColor(150, 46, 36), Qt::white}
-                             : Face{QColor(168, 204, 250), QColor(118, 162, 226), QColor(64, 102, 164), Qt::white};
-    look.states[2] = closing ? Face{QColor(170, 52, 40), QColor(204, 84, 70), QColor(120, 34, 26), QColor(255, 230, 226), false}
-                             : Face{QColor(64, 102, 164), QColor(96, 138, 200), QColor(40, 72, 128), QColor(220, 232, 250), false};
-    look.states[3] = {QColor(150, 176, 212), QColor(134, 160, 198), QColor(112, 138, 176), QColor(196, 208, 226), false};
+    look.states[1] =
+        closing
+            ? Face{QColor(236, 120, 104), QColor(200, 70, 56), QColor(150, 46, 36), Qt::white}
+            : Face{QColor(168, 204, 250), QColor(118, 162, 226), QColor(64, 102, 164), Qt::white};
+    look.states[2] = closing ? Face{QColor(170, 52, 40), QColor(204, 84, 70), QColor(120, 34, 26),
+                                    QColor(255, 230, 226), false}
+                             : Face{QColor(64, 102, 164), QColor(96, 138, 200), QColor(40, 72, 128),
+                                    QColor(220, 232, 250), false};
+    look.states[3] = {QColor(150, 176, 212), QColor(134, 160, 198), QColor(112, 138, 176),
+                      QColor(196, 208, 226), false};
     look.radius = 3;
     return look;
 }
@@ -236,16 +245,19 @@ ButtonLook titleLook(bool closing)
 ButtonLook toolbarLook()
 {
     ButtonLook look;
-    look.states[0] = {QColor(242, 247, 254), QColor(214, 231, 252), QColor(200, 222, 250), inkBlue, false};
+    look.states[0] = {QColor(242, 247, 254), QColor(214, 231, 252), QColor(200, 222, 250), inkBlue,
+                      false};
     look.states[1] = {QColor(255, 255, 255), QColor(196, 222, 254), QColor(120, 162, 220), inkBlue};
-    look.states[2] = {QColor(160, 194, 238), QColor(204, 226, 252), QColor(70, 110, 176), QColor(12, 34, 74), false};
-    look.states[3] = {QColor(234, 238, 244), QColor(226, 230, 236), QColor(210, 216, 226), QColor(160, 166, 176), false};
+    look.states[2] = {QColor(160, 194, 238), QColor(204, 226, 252), QColor(70, 110, 176),
+                      QColor(12, 34, 74), false};
+    look.states[3] = {QColor(234, 238, 244), QColor(226, 230, 236), QColor(210, 216, 226),
+                      QColor(160, 166, 176), false};
     look.radius = 6;
     return look;
 }
 
-QImage buttonStrip(int w, int h, const QString& label, const ButtonLook& look, const Glyph& glyph = {},
-                   int fontSize = 12, int glyphSize = 14)
+QImage buttonStrip(int w, int h, const QString& label, const ButtonLook& look,
+                   const Glyph& glyph = {}, int fontSize = 12, int glyphSize = 14)
 {
     QImage strip = canvas(w * 5, h, Qt::black);
     QPainter p(&strip);
@@ -267,7 +279,8 @@ QImage buttonStrip(int w, int h, const QString& label, const ButtonLook& look, c
         if (f.shine) {
             QPainterPath gloss;
             gloss.addRoundedRect(QRectF(2, 2, w - 4, h * 0.45), look.radius - 2, look.radius - 2);
-            p.fillPath(gloss, vertical(2, h * 0.45, QColor(255, 255, 255, 120), QColor(255, 255, 255, 20)));
+            p.fillPath(gloss, vertical(2, h * 0.45, QColor(255, 255, 255, 120),
+                                       QColor(255, 255, 255, 20)));
         }
         const qreal shift = s == 2 ? 1.0 : 0.0;
         const int textWidth = label.isEmpty() ? 0 : metrics.horizontalAdvance(label);
@@ -283,7 +296,8 @@ QImage buttonStrip(int w, int h, const QString& label, const ButtonLook& look, c
             p.setFont(font);
             if (f.ink == Qt::white) {
                 p.setPen(QColor(20, 50, 100, 110));
-                p.drawText(QRectF(x, shift + 1, textWidth + 2, h), Qt::AlignVCenter | Qt::AlignLeft, label);
+                p.drawText(QRectF(x, shift + 1, textWidth + 2, h), Qt::AlignVCenter | Qt::AlignLeft,
+                           label);
             }
             p.setPen(f.ink);
             p.drawText(QRectF(x, shift, textWidth + 2, h), Qt::AlignVCenter | Qt::AlignLeft, label);
@@ -309,7 +323,8 @@ QImage titleBand(int w, int h)
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
     p.fillRect(image.rect(), vertical(0, h, QColor(122, 164, 222), QColor(78, 122, 188)));
-    p.fillRect(QRect(0, 0, w, h / 2), vertical(0, h / 2.0, QColor(255, 255, 255, 60), QColor(255, 255, 255, 10)));
+    p.fillRect(QRect(0, 0, w, h / 2),
+               vertical(0, h / 2.0, QColor(255, 255, 255, 60), QColor(255, 255, 255, 10)));
     p.fillRect(QRect(0, h - 1, w, 1), QColor(62, 100, 162));
     // The product's mark and name.
     const QRectF disc(18, 10, 32, 32);
@@ -330,7 +345,8 @@ QImage titleBand(int w, int h)
     const int nameWidth = QFontMetrics(labelFont(21)).horizontalAdvance(QStringLiteral("Tabloria"));
     p.setFont(labelFont(12, false));
     p.setPen(QColor(226, 238, 252));
-    p.drawText(QRectF(68 + nameWidth, 4, 300, h), Qt::AlignVCenter, QStringLiteral("5.0  \u2022  workbooks to PDF"));
+    p.drawText(QRectF(68 + nameWidth, 4, 300, h), Qt::AlignVCenter,
+               QStringLiteral("5.0  \u2022  workbooks to PDF"));
     return image;
 }
 
@@ -354,7 +370,10 @@ QImage sideEdge(bool left)
     // The last nine rows turn into the bottom edge.
     for (int y = h - 9; y < h; ++y) {
         const int fromBottom = h - 1 - y;
-        QColor c = fromBottom == 0 ? QColor(62, 100, 162) : fromBottom == 1 ? QColor(160, 196, 240) : fromBottom == 2 ? QColor(178, 208, 248) : QColor();
+        QColor c = fromBottom == 0   ? QColor(62, 100, 162)
+                   : fromBottom == 1 ? QColor(160, 196, 240)
+                   : fromBottom == 2 ? QColor(178, 208, 248)
+                                     : QColor();
         if (c.isValid())
             for (int x = 0; x < w; ++x) {
                 const int fromOuter = left ? x : w - 1 - x;
@@ -371,7 +390,10 @@ QImage bottomEdge()
     QImage image = canvas(w, h, windowBlue);
     for (int y = 0; y < h; ++y) {
         const int fromBottom = h - 1 - y;
-        const QColor c = fromBottom == 0 ? QColor(62, 100, 162) : fromBottom == 1 ? QColor(160, 196, 240) : fromBottom == 2 ? QColor(178, 208, 248) : windowBlue;
+        const QColor c = fromBottom == 0   ? QColor(62, 100, 162)
+                         : fromBottom == 1 ? QColor(160, 196, 240)
+                         : fromBottom == 2 ? QColor(178, 208, 248)
+                                           : windowBlue;
         for (int x = 0; x < w; ++x)
             image.setPixelColor(x, y, c);
     }
@@ -395,7 +417,8 @@ QImage toolbarSeparator()
         const QColor band = QColor::fromRgbF(0, 0, 0); // replaced below
         Q_UNUSED(band);
         const qreal t = y / 49.0;
-        const QColor bg(static_cast<int>(246 - 40 * t), static_cast<int>(250 - 24 * t), static_cast<int>(255 - 3 * t));
+        const QColor bg(static_cast<int>(246 - 40 * t), static_cast<int>(250 - 24 * t),
+                        static_cast<int>(255 - 3 * t));
         const bool ends = y < 8 || y > 41;
         image.setPixelColor(0, y, ends ? bg : lineBlue);
         image.setPixelColor(1, y, ends ? bg : Qt::white);
@@ -435,7 +458,8 @@ QImage progressBar(int w, int h)
     QImage image = canvas(w, h, deepBlue);
     QPainter p(&image);
     p.fillRect(image.rect(), vertical(0, h, QColor(132, 182, 246), QColor(58, 108, 186)));
-    p.fillRect(QRect(1, 1, w - 2, h / 2 - 1), vertical(1, h / 2.0, QColor(255, 255, 255, 110), QColor(255, 255, 255, 30)));
+    p.fillRect(QRect(1, 1, w - 2, h / 2 - 1),
+               vertical(1, h / 2.0, QColor(255, 255, 255, 110), QColor(255, 255, 255, 30)));
     p.setPen(QColor(255, 255, 255, 40));
     for (int x = 8; x < w; x += 12)
         p.drawLine(x, 1, x - 4, h - 2);
@@ -485,8 +509,9 @@ QImage pageBottom()
 // Tab faces: the selected half merges with the page below, the other half is shorter
 // and a shade darker. Above a tab the face shows the strip's own background (its
 // middle is stretched, never keyed); only the edge columns key out the round corners.
-QImage tabFace(int halfWidth, const QImage& background, const QColor& selectedTop, const QColor& selectedBottom,
-               const QColor& otherTop, const QColor& otherBottom, const QColor& rim)
+QImage tabFace(int halfWidth, const QImage& background, const QColor& selectedTop,
+               const QColor& selectedBottom, const QColor& otherTop, const QColor& otherBottom,
+               const QColor& rim)
 {
     const int h = background.height();
     QImage image = canvas(halfWidth * 2, h, magenta);
@@ -576,7 +601,8 @@ QImage listHeader()
     for (int y = 0; y < h; ++y) {
         const bool ends = y < 4 || y > h - 5;
         const qreal t = y / (h - 1.0);
-        const QColor bg(static_cast<int>(255 - 41 * t), static_cast<int>(255 - 24 * t), static_cast<int>(255 - 3 * t));
+        const QColor bg(static_cast<int>(255 - 41 * t), static_cast<int>(255 - 24 * t),
+                        static_cast<int>(255 - 3 * t));
         image.setPixelColor(0, y, ends ? bg : lineBlue);
         image.setPixelColor(1, y, ends ? bg : Qt::white);
     }
@@ -622,7 +648,8 @@ QImage aboutBanner(int w, int h)
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
     p.fillRect(image.rect(), vertical(0, h, QColor(122, 164, 222), QColor(84, 128, 194)));
-    p.fillRect(QRect(0, 0, w, h / 2), vertical(0, h / 2.0, QColor(255, 255, 255, 60), QColor(255, 255, 255, 10)));
+    p.fillRect(QRect(0, 0, w, h / 2),
+               vertical(0, h / 2.0, QColor(255, 255, 255, 60), QColor(255, 255, 255, 10)));
     p.fillRect(QRect(0, h - 1, w, 1), QColor(219, 236, 254));
     p.drawImage(QPoint(12, (h - 32) / 2), logo(32, QColor(0, 0, 0, 0)));
     p.setFont(labelFont(18));
@@ -664,28 +691,41 @@ std::vector<Skin> drawSkin()
     add(img + QStringLiteral("InsideDlgLeftBorder.bmp"), pageEdge(true));
     add(img + QStringLiteral("InsideDlgRightBorder.bmp"), pageEdge(false));
     add(img + QStringLiteral("InsideDlgBottomBorder.bmp"), pageBottom());
-    add(img + QStringLiteral("ButtonMin.bmp"), buttonStrip(26, 17, {}, titleLook(false), glyphDash, 12, 12));
-    add(img + QStringLiteral("ButtonClose.bmp"), buttonStrip(42, 17, {}, titleLook(true), glyphClose, 12, 12));
-    add(img + QStringLiteral("ButtonHome.bmp"), buttonStrip(92, 36, QStringLiteral("Home"), tool, glyphHome, 13, 20));
-    add(img + QStringLiteral("ButtonInfo.bmp"), buttonStrip(92, 39, QStringLiteral("Info"), tool, glyphInfo, 13, 20));
-    add(img + QStringLiteral("ButtonHelp.bmp"), buttonStrip(94, 39, QStringLiteral("Help"), tool, glyphHelp, 13, 20));
-    add(img + QStringLiteral("ButtonConvert.bmp"), buttonStrip(130, 39, QStringLiteral("Convert"), primaryLook(), glyphArrow, 15, 18));
-    add(img + QStringLiteral("ButtonBrowse.bmp"), buttonStrip(80, 23, QStringLiteral("Browse"), soft, glyphFolder, 11, 13));
+    add(img + QStringLiteral("ButtonMin.bmp"),
+        buttonStrip(26, 17, {}, titleLook(false), glyphDash, 12, 12));
+    add(img + QStringLiteral("ButtonClose.bmp"),
+        buttonStrip(42, 17, {}, titleLook(true), glyphClose, 12, 12));
+    add(img + QStringLiteral("ButtonHome.bmp"),
+        buttonStrip(92, 36, QStringLiteral("Home"), tool, glyphHome, 13, 20));
+    add(img + QStringLiteral("ButtonInfo.bmp"),
+        buttonStrip(92, 39, QStringLiteral("Info"), tool, glyphInfo, 13, 20));
+    add(img + QStringLiteral("ButtonHelp.bmp"),
+        buttonStrip(94, 39, QStringLiteral("Help"), tool, glyphHelp, 13, 20));
+    add(img + QStringLiteral("ButtonConvert.bmp"),
+        buttonStrip(130, 39, QStringLiteral("Convert"), primaryLook(), glyphArrow, 15, 18));
+    add(img + QStringLiteral("ButtonBrowse.bmp"),
+        buttonStrip(80, 23, QStringLiteral("Browse"), soft, glyphFolder, 11, 13));
     add(img + QStringLiteral("XPTabApp.bmp"), iconStrip());
     const QImage mainStrip = stripBackground(20, 35, windowBlue, QColor(182, 212, 252), lineBlue);
     const QImage optionStrip = stripBackground(20, 30, pageBlue, QColor(218, 230, 245), lineBlue);
     add(img + QStringLiteral("tab_button.bmp"),
-        tabFace(24, mainStrip, QColor(250, 252, 255), pageBlue, QColor(214, 231, 252), QColor(184, 210, 244), lineBlue));
+        tabFace(24, mainStrip, QColor(250, 252, 255), pageBlue, QColor(214, 231, 252),
+                QColor(184, 210, 244), lineBlue));
     add(img + QStringLiteral("top_background.bmp"), mainStrip);
     add(img + QStringLiteral("tab_button1.bmp"),
-        tabFace(24, optionStrip, QColor(255, 255, 255), QColor(255, 255, 255), QColor(240, 245, 252), QColor(214, 228, 246), lineBlue));
+        tabFace(24, optionStrip, QColor(255, 255, 255), QColor(255, 255, 255),
+                QColor(240, 245, 252), QColor(214, 228, 246), lineBlue));
     add(img + QStringLiteral("top_background1.bmp"), optionStrip);
-    add(img + QStringLiteral("ButtonAddFile.bmp"), buttonStrip(129, 28, QStringLiteral("Add file(s)"), soft, glyphPlus, 12, 14));
-    add(img + QStringLiteral("ButtonRemoveFile.bmp"), buttonStrip(129, 28, QStringLiteral("Remove"), soft, glyphMinus, 12, 14));
-    add(img + QStringLiteral("ButtonRemoveAll.bmp"), buttonStrip(129, 28, QStringLiteral("Remove All"), soft, glyphCross, 12, 14));
+    add(img + QStringLiteral("ButtonAddFile.bmp"),
+        buttonStrip(129, 28, QStringLiteral("Add file(s)"), soft, glyphPlus, 12, 14));
+    add(img + QStringLiteral("ButtonRemoveFile.bmp"),
+        buttonStrip(129, 28, QStringLiteral("Remove"), soft, glyphMinus, 12, 14));
+    add(img + QStringLiteral("ButtonRemoveAll.bmp"),
+        buttonStrip(129, 28, QStringLiteral("Remove All"), soft, glyphCross, 12, 14));
     add(img + QStringLiteral("list_hearder.bmp"), listHeader());
     add(img + QStringLiteral("AboutTop.bmp"), aboutBanner(395, 42));
-    add(img + QStringLiteral("RegisterButtonOK.bmp"), buttonStrip(78, 20, QStringLiteral("OK"), soft, {}, 12, 0));
+    add(img + QStringLiteral("RegisterButtonOK.bmp"),
+        buttonStrip(78, 20, QStringLiteral("OK"), soft, {}, 12, 0));
 
     add(QStringLiteral("res/bitmap164.bmp"), folderPicture());
     add(QStringLiteral("res/bitmap165.bmp"), logo(32, QColor(240, 240, 240)));
@@ -696,7 +736,12 @@ QImage contactSheet(const std::vector<Skin>& skin)
 {
     const int margin = 16, labelHeight = 18, width = 1600;
     // Lay the pictures out in rows, each at twice its size when it is small.
-    struct Placed { const Skin* skin; QRect at; int scale; };
+    struct Placed
+    {
+        const Skin* skin;
+        QRect at;
+        int scale;
+    };
     std::vector<Placed> placed;
     int x = margin, y = margin, rowHeight = 0;
     for (const Skin& s : skin) {
@@ -720,8 +765,10 @@ QImage contactSheet(const std::vector<Skin>& skin)
     for (const Placed& item : placed) {
         p.setPen(QColor(60, 60, 60));
         p.drawText(QPoint(item.at.left(), item.at.top() - 5),
-                   QStringLiteral("%1  %2x%3").arg(item.skin->path.section(QLatin1Char('/'), -1))
-                       .arg(item.skin->image.width()).arg(item.skin->image.height()));
+                   QStringLiteral("%1  %2x%3")
+                       .arg(item.skin->path.section(QLatin1Char('/'), -1))
+                       .arg(item.skin->image.width())
+                       .arg(item.skin->image.height()));
         p.drawImage(item.at, item.skin->image);
         p.setPen(QColor(200, 200, 200));
         p.drawRect(item.at.adjusted(-1, -1, 0, 0));
