@@ -38,8 +38,10 @@ struct ServerReferences
 
     void quitAndRelease()
     {
+        // Quitting is the last word to the server: whatever it answers, the file's
+        // outcome is decided and the references go.
         if (application)
-            application->Invoke(ExcelMember::Quit, DispatchKind::Method, {});
+            (void)application->Invoke(ExcelMember::Quit, DispatchKind::Method, {});
         workbook.reset();
         workbooks.reset();
         application.reset();
@@ -75,15 +77,16 @@ ConverterResult ConvertExcel(const ConversionTarget& target, const QString& sour
     }
     server.application = std::move(created).value();
 
-    server.application->Invoke(ExcelMember::Visible, DispatchKind::PropertyPut,
-                               {Variant::fromBool(false)});
+    // Hiding the server is a courtesy: a server that refuses still prints.
+    (void)server.application->Invoke(ExcelMember::Visible, DispatchKind::PropertyPut,
+                                     {Variant::fromBool(false)});
 
     // Without the saved default it could not be put back, and without "Pellucor" as
     // the default the workbook would come out of the user's own printer.
-    const Result<SavedPrinter> saved =
-        ClaimPostScriptPrinter(services.spooler, prompter, sourcePath, services.workFolder);
-    if (!saved.ok()) {
-        result.failure = saved.status().message();
+    Result<DefaultPrinterClaim> claim =
+        DefaultPrinterClaim::claim(services.spooler, prompter, sourcePath, services.workFolder);
+    if (!claim.ok()) {
+        result.failure = claim.status().message();
         server.quitAndRelease();
         return result;
     }
@@ -99,8 +102,7 @@ ConverterResult ConvertExcel(const ConversionTarget& target, const QString& sour
                 .arg(sourcePath, why);
         prompter.showMessage(result.failure);
         server.quitAndRelease();
-        RestoreDefaultPrinter(services.spooler, services.prompter, saved.value(),
-                              services.workFolder);
+        (void)claim.value().restore(); // shown by the claim; the file has failed already
         return result;
     }
 
@@ -129,7 +131,7 @@ ConverterResult ConvertExcel(const ConversionTarget& target, const QString& sour
         }
     }
 
-    result = FinishConversion(printed, result, target, sourcePath, saved.value(), services);
+    result = FinishConversion(printed, result, target, sourcePath, claim.value(), services);
 
     server.quitAndRelease();
     return result;

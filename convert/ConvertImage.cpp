@@ -39,16 +39,16 @@ ConverterResult ConvertImage(const ConversionTarget& target, const QString& sour
     result.outputPath = OutputPath(QDir(target.destinationFolder).absolutePath(), sourcePath);
     Prompter& prompter = services.prompter;
 
-    const Result<SavedPrinter> saved =
-        ClaimPostScriptPrinter(services.spooler, prompter, sourcePath, services.workFolder);
-    if (!saved.ok()) {
-        result.failure = saved.status().message();
+    Result<DefaultPrinterClaim> claim =
+        DefaultPrinterClaim::claim(services.spooler, prompter, sourcePath, services.workFolder);
+    if (!claim.ok()) {
+        result.failure = claim.status().message();
         return result;
     }
     if (const Status ready = PrepareSpoolFile(services.workFolder, prompter, sourcePath);
         !ready.ok()) {
         result.failure = ready.message();
-        RestoreDefaultPrinter(services.spooler, prompter, saved.value(), services.workFolder);
+        (void)claim.value().restore(); // shown by the claim; the file has failed already
         return result;
     }
 
@@ -61,19 +61,19 @@ ConverterResult ConvertImage(const ConversionTarget& target, const QString& sour
                                      ? QString()
                                      : QStringLiteral(" (%1)").arg(printed.detail));
         prompter.showMessage(result.failure);
-        RestoreDefaultPrinter(services.spooler, prompter, saved.value(), services.workFolder);
+        (void)claim.value().restore(); // shown by the claim; the file has failed already
         return result;
     }
     if (printed.outcome != PicturePrinter::Outcome::Printed) {
         const QString refusal = printerRefusal(printed.outcome);
         prompter.showMessage(refusal, MessageButtons::Ok, MessageIcon::None);
         result.failure = refusal;
-        RestoreDefaultPrinter(services.spooler, prompter, saved.value(), services.workFolder);
+        (void)claim.value().restore(); // shown by the claim; the file has failed already
         return result;
     }
 
     const Status finished = AwaitPrintedJob(services, PrintWaits, baseline, jobs);
     if (!finished.ok())
         result.failure = finished.message();
-    return FinishConversion(finished.ok(), result, target, sourcePath, saved.value(), services);
+    return FinishConversion(finished.ok(), result, target, sourcePath, claim.value(), services);
 }

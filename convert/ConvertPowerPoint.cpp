@@ -49,7 +49,8 @@ ConverterResult ConvertPowerPoint(const ConversionTarget& target, const QString&
     // Quit, then release the references in this order: application,
     // presentations, presentation.
     const auto quitAndRelease = [&]() {
-        application->Invoke(PowerPointMember::Quit, DispatchKind::Method, {});
+        // The last word to the server: the file's outcome is decided already.
+        (void)application->Invoke(PowerPointMember::Quit, DispatchKind::Method, {});
         application.reset();
         presentations.reset();
         presentation.reset();
@@ -60,12 +61,14 @@ ConverterResult ConvertPowerPoint(const ConversionTarget& target, const QString&
         prompter.showMessage(text);
     };
 
-    application->Invoke(PowerPointMember::Visible, DispatchKind::PropertyPut, {Variant::fromI4(1)});
+    // Showing the server is how this one is asked to work; a refusal shows later.
+    (void)application->Invoke(PowerPointMember::Visible, DispatchKind::PropertyPut,
+                              {Variant::fromI4(1)});
 
-    const Result<SavedPrinter> saved =
-        ClaimPostScriptPrinter(services.spooler, prompter, sourcePath, services.workFolder);
-    if (!saved.ok()) {
-        result.failure = saved.status().message();
+    Result<DefaultPrinterClaim> claim =
+        DefaultPrinterClaim::claim(services.spooler, prompter, sourcePath, services.workFolder);
+    if (!claim.ok()) {
+        result.failure = claim.status().message();
         quitAndRelease();
         return result;
     }
@@ -113,7 +116,7 @@ ConverterResult ConvertPowerPoint(const ConversionTarget& target, const QString&
         }
     }
 
-    result = FinishConversion(printed, result, target, sourcePath, saved.value(), services);
+    result = FinishConversion(printed, result, target, sourcePath, claim.value(), services);
 
     quitAndRelease();
     return result;

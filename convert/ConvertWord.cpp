@@ -1,5 +1,7 @@
 #include "ConvertWord.h"
 
+#include "UserAccount.h"
+
 #include "AutomationRegistry.h"
 #include "OutputNaming.h"
 #include "PrintContract.h"
@@ -138,7 +140,8 @@ ConverterResult ConvertWord(const ConversionTarget& target, const QString& sourc
     // Quit with its three arguments, then release the references in this
     // order: application, documents, document.
     const auto quitAndRelease = [&]() {
-        application->Invoke(WordMember::Quit, DispatchKind::Method, arguments.quit());
+        // The last word to the server: the file's outcome is decided already.
+        (void)application->Invoke(WordMember::Quit, DispatchKind::Method, arguments.quit());
         application.reset();
         documents.reset();
         document.reset();
@@ -149,7 +152,9 @@ ConverterResult ConvertWord(const ConversionTarget& target, const QString& sourc
         prompter.showMessage(text);
     };
 
-    application->Invoke(WordMember::Visible, DispatchKind::PropertyPut, {Variant::fromBool(false)});
+    // Hiding the server is a courtesy: a server that refuses still prints.
+    (void)application->Invoke(WordMember::Visible, DispatchKind::PropertyPut,
+                              {Variant::fromBool(false)});
 
     if (const Status ready = services.spooler.checkPrinter(PostScriptPrinterName); !ready.ok()) {
         fail(QStringLiteral("%1 (%2 was not printed)").arg(ready.message(), sourcePath));
@@ -234,7 +239,10 @@ ConverterResult ConvertWord(const ConversionTarget& target, const QString& sourc
         }
     }
 
-    result = FinishConversion(printed, result, target, sourcePath, saved.value(), services);
+    // Word prints to "Pellucor" by name: the user's default stays and is confirmed.
+    DefaultPrinterClaim printer = DefaultPrinterClaim::keep(services.spooler, services.prompter,
+                                                            saved.value(), services.workFolder);
+    result = FinishConversion(printed, result, target, sourcePath, printer, services);
 
     quitAndRelease();
     return result;

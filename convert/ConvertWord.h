@@ -1,7 +1,7 @@
 #pragma once
 
 #include "Converter.h"
-#include "PrintJob.h"
+#include "ConverterSteps.h"
 
 #include <QString>
 

@@ -1,5 +1,6 @@
 #include "PdfStep.h"
 
+#include "DefaultPrinter.h"
 #include "Ghostscript.h"
 #include "OutputNaming.h"
 #include "Pdfmarks.h"
@@ -8,6 +9,7 @@
 #include "ProcessRunner.h"
 #include "Prompter.h"
 #include "RunRegistry.h"
+#include "UserAccount.h"
 
 #include <QDir>
 #include <QFile>
@@ -246,16 +248,14 @@ GhostscriptRun runGhostscript(const QString& sourcePath, const QString& destinat
 
 PdfStepResult ConvertPostScriptToPdf(const QString& sourcePath, const QString& destinationFolder,
                                      const ConversionSettings& settings,
-                                     const SavedPrinter& savedDefaultPrinter,
-                                     PdfStepServices& services)
+                                     DefaultPrinterClaim& printer, PdfStepServices& services)
 {
     GhostscriptRun run = runGhostscript(sourcePath, destinationFolder, settings, services);
     PdfStepResult& result = run.result;
     // The spool file holds the whole document in clear text, also when the PDF is
     // encrypted: nothing of it may outlive the step.
     RemoveWorkFiles(services.workFolder);
-    const Status restored = RestoreDefaultPrinter(services.spooler, services.prompter,
-                                                  savedDefaultPrinter, services.workFolder);
+    const Status restored = printer.restore();
     if (run.temporary.isEmpty())
         return result;
 

@@ -1,5 +1,7 @@
 #pragma once
 
+class DefaultPrinterClaim;
+
 #include "ConversionSettings.h"
 #include "Spooler.h"
 
@@ -27,7 +29,7 @@ struct PdfStepResult
 
 // Turns the spool file into the PDF for sourcePath in destinationFolder: writes the
 // pdfmarks file, runs Ghostscript on the spool file and the pdfmarks file, and
-// restores savedDefaultPrinter whatever happened. The spool file, its job record and
+// restores the default printer of the claim whatever happened. The spool file, its job record and
 // the pdfmarks file are removed once Ghostscript is done with them, so that no
 // unencrypted copy of the document stays behind.
 //
@@ -42,5 +44,4 @@ struct PdfStepResult
 // file by the result.
 PdfStepResult ConvertPostScriptToPdf(const QString& sourcePath, const QString& destinationFolder,
                                      const ConversionSettings& settings,
-                                     const SavedPrinter& savedDefaultPrinter,
-                                     PdfStepServices& services);
+                                     DefaultPrinterClaim& printer, PdfStepServices& services);

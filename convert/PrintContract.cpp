@@ -4,6 +4,8 @@
 
 #include <QFile>
 
+#include <cerrno>
+#include <cstring>
 #include <unistd.h>
 
 QString UserWorkFolder()
@@ -43,4 +45,13 @@ QString DefaultPrinterRecord(const QString& workFolder)
 QString GhostscriptArgumentFile(const QString& workFolder)
 {
     return workFolder + QStringLiteral("/ghostscript.args");
+}
+
+Status RemoveWorkFile(const QString& path)
+{
+    if (::unlink(QFile::encodeName(path).constData()) != 0 && errno != ENOENT)
+        return Status::failure(QStringLiteral("%1 cannot be removed: %2")
+                                   .arg(path, QString::fromLocal8Bit(std::strerror(errno))),
+                               errno);
+    return {};
 }

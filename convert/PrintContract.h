@@ -26,3 +26,6 @@ QString PdfmarksFile(const QString& workFolder);
 QString DefaultPrinterRecord(const QString& workFolder);
 // The security arguments of a Ghostscript run, for as long as it runs.
 QString GhostscriptArgumentFile(const QString& workFolder);
+
+// Removes one work file; a missing file is fine. The failure says which file and why.
+Status RemoveWorkFile(const QString& path);

@@ -1,5 +1,6 @@
 #include "RunShutdown.h"
 
+#include "DefaultPrinter.h"
 #include "InstanceLock.h"
 #include "PrintContract.h"
 #include "PrintJob.h"

@@ -7,7 +7,7 @@
 
 // What a platform call reports: success, or a failure with a code (an errno value
 // where the operating system gave one, otherwise -1) and a message for people.
-class Status
+class [[nodiscard]] Status
 {
 public:
     Status() = default;
@@ -31,7 +31,7 @@ private:
 };
 
 // A value or the Status that explains why there is none.
-template <typename T> class Result
+template <typename T> class [[nodiscard]] Result
 {
 public:
     Result(T value) : m_value(std::move(value)) {}
@@ -39,6 +39,7 @@ public:
 
     bool ok() const { return m_value.has_value(); }
     const T& value() const& { return *m_value; }
+    T& value() & { return *m_value; }
     T&& value() && { return std::move(*m_value); }
     const Status& status() const { return m_status; }
 

@@ -5,6 +5,7 @@
 #include "Fakes.h"
 #include "PrintContract.h"
 #include "TestFiles.h"
+#include "UserAccount.h"
 
 #include <QDir>
 

@@ -9,6 +9,7 @@
 #include "PowerPointApplication.h"
 #include "PrintContract.h"
 #include "TestFiles.h"
+#include "UserAccount.h"
 #include "WordApplication.h"
 
 #include <QDir>

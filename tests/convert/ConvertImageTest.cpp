@@ -5,6 +5,7 @@
 #include "PicturePrinter.h"
 #include "PrintContract.h"
 #include "TestFiles.h"
+#include "UserAccount.h"
 
 #include <QDir>
 

@@ -2,10 +2,12 @@
 // pdfimages and qpdf, never with anything of ours.
 #include "PdfStep.h"
 
+#include "DefaultPrinter.h"
 #include "Fakes.h"
 #include "PosixProcessRunner.h"
 #include "PrintJob.h"
 #include "TestFiles.h"
+#include "UserAccount.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -32,8 +34,10 @@ protected:
         // The step removes the spool file once it is done with it.
         writeFile(work + QStringLiteral("/tmp.ps"), spool);
         PdfStepServices services{runner, spooler, prompter, work, QStringLiteral("/nonexistent")};
-        return ConvertPostScriptToPdf(QStringLiteral("/data/") + name, dest, settings,
-                                      SavedPrinter(), services);
+        DefaultPrinterClaim printer =
+            DefaultPrinterClaim::keep(spooler, prompter, SavedPrinter(), work);
+        return ConvertPostScriptToPdf(QStringLiteral("/data/") + name, dest, settings, printer,
+                                      services);
     }
 
     QString convertAndGetPath()

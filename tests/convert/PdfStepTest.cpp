@@ -1,9 +1,11 @@
 #include "PdfStep.h"
 
+#include "DefaultPrinter.h"
 #include "Fakes.h"
 #include "Pdfmarks.h"
 #include "PrintJob.h"
 #include "TestFiles.h"
+#include "UserAccount.h"
 
 #include <QDir>
 #include <QFile>
@@ -60,8 +62,9 @@ protected:
     PdfStepResult convert(const QString& source = QStringLiteral("/data/Sales 2009.xlsx"))
     {
         PdfStepServices services{runner, spooler, prompter, work, QStringLiteral("/nonexistent")};
-        return ConvertPostScriptToPdf(source, dest, settings,
-                                      SavedPrinter(QStringLiteral("Office")), services);
+        DefaultPrinterClaim printer = DefaultPrinterClaim::keep(
+            spooler, prompter, SavedPrinter(QStringLiteral("Office")), work);
+        return ConvertPostScriptToPdf(source, dest, settings, printer, services);
     }
 
     QStringList destinationFiles() const
@@ -271,8 +274,10 @@ TEST_F(PdfStepTest, ShippedGhostscriptIsPreferredAndAskedForSetPdfWrite)
         return exitedWith(0);
     });
     PdfStepServices services{runner, spooler, prompter, work, scratch.file(QStringLiteral("prog"))};
+    DefaultPrinterClaim printer =
+        DefaultPrinterClaim::keep(spooler, prompter, SavedPrinter(), work);
     EXPECT_TRUE(
-        ConvertPostScriptToPdf(QStringLiteral("/d/x.xls"), dest, settings, SavedPrinter(), services)
+        ConvertPostScriptToPdf(QStringLiteral("/d/x.xls"), dest, settings, printer, services)
             .written);
 
     const QStringList args = ghostscriptRuns().value(0).arguments;

@@ -1,6 +1,7 @@
 // The default printer switched to "Pellucor" for a file, and put back so that a
 // restore is never taken on trust: read back, recorded until confirmed, finished at
 // the next start, and put back when a run is abandoned.
+#include "DefaultPrinter.h"
 #include "PrintJob.h"
 
 #include "Fakes.h"
@@ -44,6 +45,31 @@ protected:
     FakeSpooler spooler;
     FakePrompter prompter;
 };
+
+// The claim object: its restore acts once, and a claim that no path restored puts
+// the user's default back when it goes.
+TEST_F(PrinterRestoreTest, AClaimRestoresOnceAndIsTheBackstopWhenForgotten)
+{
+    {
+        Result<DefaultPrinterClaim> held =
+            DefaultPrinterClaim::claim(spooler, prompter, QStringLiteral("/d/a.xlsx"), work);
+        ASSERT_TRUE(held.ok());
+        EXPECT_EQ(spooler.current, SavedPrinter(QStringLiteral("Pellucor")));
+        EXPECT_TRUE(held.value().restore().ok());
+        spooler.current = QStringLiteral("Pellucor");
+        EXPECT_TRUE(held.value().restore().ok()); // once only: nothing is set again
+        EXPECT_EQ(spooler.current, SavedPrinter(QStringLiteral("Pellucor")));
+    }
+    spooler.current = QStringLiteral("Office");
+    {
+        Result<DefaultPrinterClaim> forgotten =
+            DefaultPrinterClaim::claim(spooler, prompter, QStringLiteral("/d/b.xlsx"), work);
+        ASSERT_TRUE(forgotten.ok());
+        EXPECT_EQ(spooler.current, SavedPrinter(QStringLiteral("Pellucor")));
+    }
+    EXPECT_EQ(spooler.current, SavedPrinter(QStringLiteral("Office")));
+    EXPECT_FALSE(QFile::exists(DefaultPrinterRecord(work)));
+}
 
 TEST_F(PrinterRestoreTest, TheSavedDefaultIsRecordedUntilItIsConfirmedBack)
 {

@@ -25,7 +25,7 @@ protected:
 
     void TearDown() override
     {
-        spooler.setDefaultPrinter(original);
+        EXPECT_TRUE(spooler.setDefaultPrinter(original).ok());
         runTool({QStringLiteral("lpadmin"), QStringLiteral("-x"), TestQueue});
     }
 
