@@ -24,11 +24,12 @@ if(TABLORIA_HELP2MAN AND TABLORIA_GZIP)
         DEPENDS tabloria-convert ${PROJECT_SOURCE_DIR}/dist/tabloria-convert.h2m
         COMMENT "Making the manual page of tabloria-convert from its --help"
         VERBATIM)
+    configure_file(dist/tabloria.1.in ${CMAKE_BINARY_DIR}/dist/tabloria.1 @ONLY)
     add_custom_command(OUTPUT ${window_page}.gz
         COMMAND ${CMAKE_COMMAND} -E make_directory ${TABLORIA_MAN_FOLDER}
-        COMMAND ${CMAKE_COMMAND} -E copy ${PROJECT_SOURCE_DIR}/dist/tabloria.1 ${window_page}
+        COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_BINARY_DIR}/dist/tabloria.1 ${window_page}
         COMMAND ${TABLORIA_GZIP} -9nf ${window_page}
-        DEPENDS ${PROJECT_SOURCE_DIR}/dist/tabloria.1
+        DEPENDS ${CMAKE_BINARY_DIR}/dist/tabloria.1
         VERBATIM)
     add_custom_target(manual_pages ALL DEPENDS ${convert_page}.gz ${window_page}.gz)
     install(FILES ${convert_page}.gz ${window_page}.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
