@@ -3,8 +3,8 @@
 # it on this machine as a user would: lintian, apt-get install into a clean state
 # (no earlier package, queue or backend), a workbook converted with the installed
 # tabloria-convert, the installed program started as its desktop entry says under
-# Xvfb, a reinstall that keeps the queue, and a purge that takes the queue and the
-# backend away. Run it as root.
+# Xvfb, a reinstall that keeps the queue, and a removal and purge that take the
+# queue and the backend away. Run it as root.
 #
 # It replaces the machine-wide queue "Pellucor" and its backend while it runs, and
 # puts the development printer back at its end (scripts/setup-printer.sh), whether
@@ -192,15 +192,19 @@ if [ "$width" -lt 740 ] || [ "$width" -gt 810 ] || [ "$height" -lt 470 ] || [ "$
 fi
 say "the installed program shows its main window (${geometry}; picture: $shot)"
 
-# --- Purging ------------------------------------------------------------------
+# --- Removing, then purging -----------------------------------------------------
+# Removing already takes the queue and the backend away; purging leaves nothing of
+# the package, and nothing of the user's.
+apt-get remove -y -q -o DPkg::Lock::Timeout=120 tabloria >"$scratch/remove.log" 2>&1 ||
+    fail_with "$scratch/remove.log" "apt-get remove tabloria failed"
+lpstat -r 2>/dev/null | grep -q 'scheduler is running' || fail "CUPS stopped running during the removal"
+! lpstat -v "$queue" >/dev/null 2>&1 || fail "the queue $queue is still there after removing the package"
+[ ! -e "$backend" ] || fail "the backend $backend is still there after removing the package"
+[ ! -e "$folder" ] || fail "the program folder $folder is still there after removing the package"
 apt-get purge -y -q -o DPkg::Lock::Timeout=120 tabloria >"$scratch/purge.log" 2>&1 ||
     fail_with "$scratch/purge.log" "apt-get purge tabloria failed"
 ! dpkg -s tabloria >/dev/null 2>&1 || fail "the package is still known to dpkg after purging"
-lpstat -r 2>/dev/null | grep -q 'scheduler is running' || fail "CUPS stopped running during the purge"
-! lpstat -v "$queue" >/dev/null 2>&1 || fail "the queue $queue is still there after purging"
-[ ! -e "$backend" ] || fail "the backend $backend is still there after purging"
-[ ! -e "$folder" ] || fail "the program folder $folder is still there after purging"
-[ -f "$scratch/work/pdf/budget.pdf" ] || fail "purging took a user's PDF away"
-say "purged; the queue, the backend and the program folder are gone, the user's PDF is not"
+[ -f "$scratch/work/pdf/budget.pdf" ] || fail "taking the package away took a user's PDF with it"
+say "removed and purged; the queue, the backend and the program folder are gone, the user's PDF is not"
 
 passed=yes
