@@ -8,8 +8,6 @@ using OfficeServer::failure;
 
 const QString XlsxFilter = QStringLiteral("Calc MS Excel 2007 XML");
 const QString XlsFilter = QStringLiteral("MS Excel 97");
-const QString CopyFilter = QStringLiteral("calc8");
-const QString CopyFormat = QStringLiteral("ods");
 
 // The Calc import filter for a workbook file, chosen by its first bytes.
 QString workbookFilter(const QString& path, QString& why)
@@ -28,10 +26,8 @@ QString workbookFilter(const QString& path, QString& why)
 // What the server's objects share: the session and the value of Visible.
 struct ExcelSession final : OfficeServer::Session
 {
-    ExcelSession(ProcessRunner& processes, Spooler& spooler_, LibreOfficeOptions options)
-        : Session(processes, spooler_, std::move(options),
-                  {QStringLiteral("spreadsheet"), QStringLiteral("workbook"), QStringLiteral("a workbook"),
-                   QStringLiteral("workbooks")})
+    ExcelSession(Office& office_, Spooler& spooler_)
+        : Session(office_, spooler_, {QStringLiteral("spreadsheet"), QStringLiteral("a workbook")})
     {
     }
 
@@ -46,16 +42,16 @@ bool isLeftOutOr(const Variant& argument, quint16 type)
 class ExcelWorkbook final : public OfficeServer::MethodObject<ExcelSession>
 {
 public:
-    ExcelWorkbook(std::shared_ptr<ExcelSession> session, QString copy)
-        : MethodObject(ExcelMember::PrintOut, std::move(session)), m_copy(std::move(copy))
+    ExcelWorkbook(std::shared_ptr<ExcelSession> session, OfficeDocument document)
+        : MethodObject(ExcelMember::PrintOut, std::move(session)), m_document(document)
     {
     }
 
 private:
     Result<Variant> call(QList<Variant> arguments) override
     {
-        if (const Status counted =
-                OfficeServer::padArguments(arguments, 0, 8, QStringLiteral("PrintOut takes at most 8 arguments"));
+        if (const Status counted = OfficeServer::padArguments(
+                arguments, 0, 8, QStringLiteral("PrintOut takes at most 8 arguments"));
             !counted.ok())
             return counted;
         const Variant& from = arguments[0];
@@ -67,11 +63,12 @@ private:
 
         if (!from.isMissing() || !to.isMissing())
             return failure(QStringLiteral("printing a range of pages is not supported"), E_NOTIMPL);
-        if (!copies.isMissing() && !((copies.value().vt() == VT_I4 && copies.toI4() == 1)
-                                     || (copies.value().vt() == VT_I2 && copies.toI2() == 1)))
-            return failure(QStringLiteral("printing more than one copy is not supported"), E_NOTIMPL);
-        if (!preview.isMissing() && ((preview.value().vt() == VT_I2 && preview.toI2() != 0)
-                                     || (preview.value().vt() == VT_BOOL && preview.toBool())))
+        if (!copies.isMissing() && !((copies.value().vt() == VT_I4 && copies.toI4() == 1) ||
+                                     (copies.value().vt() == VT_I2 && copies.toI2() == 1)))
+            return failure(QStringLiteral("printing more than one copy is not supported"),
+                           E_NOTIMPL);
+        if (!preview.isMissing() && ((preview.value().vt() == VT_I2 && preview.toI2() != 0) ||
+                                     (preview.value().vt() == VT_BOOL && preview.toBool())))
             return failure(QStringLiteral("a print preview is not supported"), E_NOTIMPL);
         if (!isLeftOutOr(activePrinter, VT_BSTR))
             return failure(QStringLiteral("ActivePrinter must be a string"), DISP_E_TYPEMISMATCH);
@@ -85,10 +82,10 @@ private:
                 return current.status();
             printer = current.value();
         }
-        return m_session->print(m_copy, CopyFilter, printer);
+        return m_session->print(m_document, printer);
     }
 
-    QString m_copy;
+    OfficeDocument m_document;
 };
 
 class ExcelWorkbooks final : public OfficeServer::MethodObject<ExcelSession>
@@ -105,7 +102,9 @@ private:
         if (arguments.size() > 1)
             return failure(QStringLiteral("Add takes one argument"), DISP_E_BADPARAMCOUNT);
         if (arguments.isEmpty() || arguments[0].isMissing())
-            return failure(QStringLiteral("an empty workbook cannot be printed: Add needs a template"), E_NOTIMPL);
+            return failure(
+                QStringLiteral("an empty workbook cannot be printed: Add needs a template"),
+                E_NOTIMPL);
         if (arguments[0].value().vt() != VT_BSTR)
             return failure(QStringLiteral("Template must be a file name"), DISP_E_TYPEMISMATCH);
         const QString source = arguments[0].toString();
@@ -114,27 +113,30 @@ private:
         const QString filter = workbookFilter(source, why);
         if (filter.isEmpty())
             return failure(why);
-        const Result<QString> copy = m_session->makeCopy(source, filter, CopyFormat);
-        if (!copy.ok())
-            return copy.status();
-        return Variant::fromDispatch(std::make_shared<ExcelWorkbook>(m_session, copy.value()));
+        const Result<OfficeDocument> document = m_session->load(source, filter);
+        if (!document.ok())
+            return document.status();
+        return Variant::fromDispatch(std::make_shared<ExcelWorkbook>(m_session, document.value()));
     }
 };
 
-class ExcelApplicationObject final : public OfficeServer::ApplicationObject<ExcelSession, ExcelWorkbooks>
+class ExcelApplicationObject final
+    : public OfficeServer::ApplicationObject<ExcelSession, ExcelWorkbooks>
 {
 public:
     using ApplicationObject::ApplicationObject;
 
 private:
-    Result<Variant> invokeRunning(DispId member, DispatchKind kind, const QList<Variant>& arguments) override
+    Result<Variant> invokeRunning(DispId member, DispatchKind kind,
+                                  const QList<Variant>& arguments) override
     {
         switch (member) {
         case ExcelMember::Visible:
             if (kind == DispatchKind::PropertyGet)
                 return Variant::fromBool(m_session->visible);
             if (kind == DispatchKind::PropertyPut) {
-                if (const Status put = OfficeServer::putVisibleFlag(arguments, m_session->visible); !put.ok())
+                if (const Status put = OfficeServer::putVisibleFlag(arguments, m_session->visible);
+                    !put.ok())
                     return put;
                 return Variant();
             }
@@ -160,22 +162,20 @@ private:
 LibreOfficeOptions ExcelLibreOfficeOptions(LibreOfficeOptions options)
 {
     // Calc prints only the selected sheets unless this is on; a workbook is one job.
-    options.settings.push_back(
-        {QStringLiteral("/org.openoffice.Office.Calc/Print/Other"), QStringLiteral("AllSheets"), QStringLiteral("true")});
+    options.settings.push_back({QStringLiteral("/org.openoffice.Office.Calc/Print/Other"),
+                                QStringLiteral("AllSheets"), QStringLiteral("true")});
     return options;
 }
 
-std::shared_ptr<Dispatch> CreateExcelApplication(ProcessRunner& processes, Spooler& spooler, LibreOfficeOptions options)
+std::shared_ptr<Dispatch> CreateExcelApplication(Office& office, Spooler& spooler)
 {
-    auto session = std::make_shared<ExcelSession>(processes, spooler, ExcelLibreOfficeOptions(std::move(options)));
+    auto session = std::make_shared<ExcelSession>(office, spooler);
     return std::make_shared<ExcelApplicationObject>(std::move(session));
 }
 
-void RegisterExcelApplication(AutomationRegistry& registry, ProcessRunner& processes, Spooler& spooler,
-                              LibreOfficeOptions options)
+void RegisterExcelApplication(AutomationRegistry& registry, Office& office, Spooler& spooler)
 {
-    OfficeServer::registerServer(registry, ExcelProgId, processes, ExcelLibreOfficeOptions(options),
-                                 [&processes, &spooler, options] {
-                                     return CreateExcelApplication(processes, spooler, options);
-                                 });
+    OfficeServer::registerServer(
+        registry, ExcelProgId, office, QStringLiteral("libreoffice-calc"),
+        [&office, &spooler] { return CreateExcelApplication(office, spooler); });
 }

@@ -3,7 +3,6 @@
 #include "AutomationRegistry.h"
 #include "Spooler.h"
 
-#include <QDir>
 #include <QFile>
 
 namespace OfficeServer {
@@ -47,10 +46,8 @@ bool isCompoundFile(const QByteArray& head)
     return head.startsWith(QByteArray::fromHex("d0cf11e0a1b11ae1"));
 }
 
-Session::Session(ProcessRunner& processes, Spooler& spooler_, LibreOfficeOptions options,
-                 Names names)
-    : office(processes, std::move(options)), spooler(spooler_), m_names(std::move(names)),
-      m_copies(QDir::tempPath() + QStringLiteral("/tabloria-%1-XXXXXX").arg(m_names.folder))
+Session::Session(Office& office_, Spooler& spooler_, Names names)
+    : office(office_), spooler(spooler_), m_names(std::move(names))
 {
 }
 
@@ -61,20 +58,14 @@ Status Session::checkRunning() const
     return {};
 }
 
-Result<QString> Session::makeCopy(const QString& source, const QString& filter,
-                                  const QString& format)
+Result<OfficeDocument> Session::load(const QString& source, const QString& filter)
 {
-    if (!m_copies.isValid())
-        return failure(QStringLiteral("no temporary folder for the %1: %2")
-                           .arg(m_names.copy, m_copies.errorString()));
-    const QString folder = m_copies.filePath(QString::number(++m_nextCopy));
-    if (!QDir().mkpath(folder))
-        return failure(QStringLiteral("the folder %1 cannot be created").arg(folder));
-    const Result<QString> copy = office.convert(source, filter, format, folder);
-    if (!copy.ok())
+    const Result<OfficeDocument> document = office.load(source, filter);
+    if (!document.ok())
         return failure(QStringLiteral("%1 could not be opened as %2: %3")
-                           .arg(source, m_names.openedAs, copy.status().message()));
-    return copy.value();
+                           .arg(source, m_names.openedAs, document.status().message()));
+    m_documents.append(document.value());
+    return document.value();
 }
 
 Result<QString> Session::defaultPrinter()
@@ -87,28 +78,31 @@ Result<QString> Session::defaultPrinter()
     return *current.value();
 }
 
-Result<Variant> Session::print(const QString& copy, const QString& filter, const QString& printer)
+Result<Variant> Session::print(OfficeDocument document, const QString& printer)
 {
-    const Status printed = office.print(copy, filter, printer);
+    const Status printed = office.print(document, printer);
     if (!printed.ok())
         return failure(printed.message());
     return Variant();
 }
 
+void Session::closeDocuments()
+{
+    for (const OfficeDocument document : std::as_const(m_documents))
+        office.close(document);
+    m_documents.clear();
+}
+
 Status Session::end()
 {
     quit = true;
-    const Status ended = office.endInstances();
-    m_copies.remove();
-    if (!ended.ok())
-        return failure(ended.message());
+    closeDocuments();
     return {};
 }
 
 void Session::release()
 {
-    if (!quit)
-        office.endInstances();
+    closeDocuments();
 }
 
 Status putVisibleFlag(const QList<Variant>& arguments, bool& visible)
@@ -120,18 +114,16 @@ Status putVisibleFlag(const QList<Variant>& arguments, bool& visible)
     return {};
 }
 
-void registerServer(AutomationRegistry& registry, const QString& progId, ProcessRunner& processes,
-                    LibreOfficeOptions probeOptions,
-                    std::function<std::shared_ptr<Dispatch>()> create)
+void registerServer(AutomationRegistry& registry, const QString& progId, Office& office,
+                    const QString& package, std::function<std::shared_ptr<Dispatch>()> create)
 {
-    registry.registerServer(progId,
-                            [&processes, probeOptions = std::move(probeOptions),
-                             create = std::move(create)]() -> Result<std::shared_ptr<Dispatch>> {
-                                LibreOfficeRunner probe(processes, probeOptions);
-                                if (const Status ready = probe.prepare(); !ready.ok())
-                                    return ready;
-                                return create();
-                            });
+    registry.registerServer(
+        progId,
+        [&office, package, create = std::move(create)]() -> Result<std::shared_ptr<Dispatch>> {
+            if (const Status ready = office.checkInstalled(package); !ready.ok())
+                return ready;
+            return create();
+        });
 }
 
 } // namespace OfficeServer

@@ -1,18 +1,17 @@
 #pragma once
 
 #include "Dispatch.h"
-#include "LibreOffice.h"
+#include "Office.h"
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
-#include <QTemporaryDir>
 
 #include <functional>
 #include <memory>
 #include <optional>
 
 class AutomationRegistry;
-class ProcessRunner;
 class Spooler;
 
 // What the office servers over LibreOffice have in common: how a call fails, how
@@ -40,46 +39,44 @@ bool isCompoundFile(const QByteArray& head);
 struct Names
 {
     QString server;   // "the <server> server has quit"
-    QString copy;     // "no temporary folder for the <copy>"
     QString openedAs; // "<file> could not be opened as <openedAs>"
-    QString folder;   // the copies' folder: <temp>/tabloria-<folder>-XXXXXX
 };
 
-// What a server's objects share: the LibreOffice runner, the spooler, the copies
-// of the files the server opened and whether Quit has been called.
+// What a server's objects share: the office of the run, the spooler, the documents
+// the server opened and whether Quit has been called.
 class Session
 {
 public:
-    Session(ProcessRunner& processes, Spooler& spooler, LibreOfficeOptions options, Names names);
+    Session(Office& office, Spooler& spooler, Names names);
     virtual ~Session() = default;
 
-    LibreOfficeRunner office;
+    Office& office;
     Spooler& spooler;
     bool quit = false;
 
     // Fails once Quit has been called.
     Status checkRunning() const;
 
-    // Loads source with filter and stores a copy of it in format, in a folder of
-    // its own (two files may share a name). Returns the copy.
-    Result<QString> makeCopy(const QString& source, const QString& filter, const QString& format);
+    // Loads source with filter, hidden and read-only: a document of this server.
+    Result<OfficeDocument> load(const QString& source, const QString& filter);
 
     // The user's default printer at the moment of the call; fails when there is none.
     Result<QString> defaultPrinter();
 
-    // Prints copy, loaded with filter, on printer: the answer of a PrintOut.
-    Result<Variant> print(const QString& copy, const QString& filter, const QString& printer);
+    // Prints document on printer: the answer of a PrintOut.
+    Result<Variant> print(OfficeDocument document, const QString& printer);
 
-    // Quit: ends every LibreOffice of the server and removes the copies.
+    // Quit: closes the documents of the server. The office stays for the run.
     Status end();
 
-    // The application released: no LibreOffice of ours may stay behind.
+    // The application released: the documents of the server are closed.
     void release();
 
 private:
+    void closeDocuments();
+
     Names m_names;
-    QTemporaryDir m_copies;
-    int m_nextCopy = 0;
+    QList<OfficeDocument> m_documents;
 };
 
 // An object of a server that answers one method, e.g. Workbooks.Add or
@@ -114,7 +111,7 @@ private:
 
 // The application object of a server: it gives the server's collection (Workbooks,
 // Documents, Presentations), fails once the server has quit and, released without
-// Quit, leaves no LibreOffice of the server behind.
+// Quit, leaves no document of the server open.
 template <class SessionType, class CollectionType> class ApplicationObject : public Dispatch
 {
 public:
@@ -152,10 +149,9 @@ protected:
 // The Visible property put of the word processor and spreadsheet servers: one VT_BOOL.
 Status putVisibleFlag(const QList<Variant>& arguments, bool& visible);
 
-// Registers a server under progId. Creating it first checks with probeOptions that
-// LibreOffice can be started, and fails when it cannot; then create makes it.
-void registerServer(AutomationRegistry& registry, const QString& progId, ProcessRunner& processes,
-                    LibreOfficeOptions probeOptions,
-                    std::function<std::shared_ptr<Dispatch>()> create);
+// Registers a server under progId. Creating it first checks that the office is
+// installed, and fails naming package when it is not; then create makes it.
+void registerServer(AutomationRegistry& registry, const QString& progId, Office& office,
+                    const QString& package, std::function<std::shared_ptr<Dispatch>()> create);
 
 } // namespace OfficeServer

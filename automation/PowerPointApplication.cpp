@@ -11,8 +11,6 @@ using OfficeServer::notSupported;
 
 const QString PptxFilter = QStringLiteral("Impress MS PowerPoint 2007 XML");
 const QString PptFilter = QStringLiteral("MS PowerPoint 97");
-const QString CopyFilter = QStringLiteral("impress8");
-const QString CopyFormat = QStringLiteral("odp");
 
 constexpr int OpenArguments = 4;
 constexpr int PrintOutArguments = 5;
@@ -61,10 +59,9 @@ QString presentationFilter(const QString& path, QString& why)
 // active presentation.
 struct PowerPointSession final : OfficeServer::Session
 {
-    PowerPointSession(ProcessRunner& processes, Spooler& spooler_, LibreOfficeOptions options)
-        : Session(processes, spooler_, std::move(options),
-                  {QStringLiteral("presentation"), QStringLiteral("presentation"),
-                   QStringLiteral("a presentation"), QStringLiteral("presentations")})
+    PowerPointSession(Office& office_, Spooler& spooler_)
+        : Session(office_, spooler_,
+                  {QStringLiteral("presentation"), QStringLiteral("a presentation")})
     {
     }
 
@@ -75,8 +72,8 @@ struct PowerPointSession final : OfficeServer::Session
 class PowerPointPresentation final : public OfficeServer::MethodObject<PowerPointSession>
 {
 public:
-    PowerPointPresentation(std::shared_ptr<PowerPointSession> session, QString copy)
-        : MethodObject(PowerPointMember::PrintOut, std::move(session)), m_copy(std::move(copy))
+    PowerPointPresentation(std::shared_ptr<PowerPointSession> session, OfficeDocument document)
+        : MethodObject(PowerPointMember::PrintOut, std::move(session)), m_document(document)
     {
     }
 
@@ -106,10 +103,10 @@ private:
         const Result<QString> printer = m_session->defaultPrinter();
         if (!printer.ok())
             return printer.status();
-        return m_session->print(m_copy, CopyFilter, printer.value());
+        return m_session->print(m_document, printer.value());
     }
 
-    QString m_copy;
+    OfficeDocument m_document;
 };
 
 class PowerPointPresentations final : public OfficeServer::MethodObject<PowerPointSession>
@@ -140,10 +137,10 @@ private:
         const QString filter = presentationFilter(source, why);
         if (filter.isEmpty())
             return failure(why);
-        const Result<QString> copy = m_session->makeCopy(source, filter, CopyFormat);
-        if (!copy.ok())
-            return copy.status();
-        auto presentation = std::make_shared<PowerPointPresentation>(m_session, copy.value());
+        const Result<OfficeDocument> document = m_session->load(source, filter);
+        if (!document.ok())
+            return document.status();
+        auto presentation = std::make_shared<PowerPointPresentation>(m_session, document.value());
         m_session->active = presentation;
         return Variant::fromDispatch(std::move(presentation));
     }
@@ -208,26 +205,15 @@ private:
 
 } // namespace
 
-LibreOfficeOptions PowerPointLibreOfficeOptions(LibreOfficeOptions options)
+std::shared_ptr<Dispatch> CreatePowerPointApplication(Office& office, Spooler& spooler)
 {
-    options.package = QStringLiteral("libreoffice-impress");
-    return options;
-}
-
-std::shared_ptr<Dispatch> CreatePowerPointApplication(ProcessRunner& processes, Spooler& spooler,
-                                                      LibreOfficeOptions options)
-{
-    auto session = std::make_shared<PowerPointSession>(
-        processes, spooler, PowerPointLibreOfficeOptions(std::move(options)));
+    auto session = std::make_shared<PowerPointSession>(office, spooler);
     return std::make_shared<PowerPointApplicationObject>(std::move(session));
 }
 
-void RegisterPowerPointApplication(AutomationRegistry& registry, ProcessRunner& processes,
-                                   Spooler& spooler, LibreOfficeOptions options)
+void RegisterPowerPointApplication(AutomationRegistry& registry, Office& office, Spooler& spooler)
 {
     OfficeServer::registerServer(
-        registry, PowerPointProgId, processes, PowerPointLibreOfficeOptions(options),
-        [&processes, &spooler, options] {
-            return CreatePowerPointApplication(processes, spooler, options);
-        });
+        registry, PowerPointProgId, office, QStringLiteral("libreoffice-impress"),
+        [&office, &spooler] { return CreatePowerPointApplication(office, spooler); });
 }

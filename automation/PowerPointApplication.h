@@ -1,12 +1,11 @@
 #pragma once
 
 #include "Dispatch.h"
-#include "LibreOffice.h"
+#include "Office.h"
 
 #include <memory>
 
 class AutomationRegistry;
-class ProcessRunner;
 class Spooler;
 
 inline const QString PowerPointProgId = QStringLiteral("PowerPoint.Application");
@@ -28,7 +27,7 @@ inline constexpr DispId PrintOut = 2034; // Presentation, method (From, To, Prin
 // Presentations.Open(FileName, ReadOnly, Untitled, WithWindow) loads the file
 // through Impress's import filter for its content (the zip container of .pptx or
 // the compound file of .ppt; anything else is refused before LibreOffice sees it)
-// and keeps a copy of it, which becomes ActivePresentation; the call fails when the
+// hidden and read-only, and the document becomes ActivePresentation; the call fails when the
 // file does not load as a presentation. The file is never written back.
 //
 // Presentation.PrintOut(From, To, PrintToFile, Copies, Collate) prints every slide
@@ -36,20 +35,14 @@ inline constexpr DispId PrintOut = 2034; // Presentation, method (From, To, Prin
 // call, named explicitly, and returns when the job has been handed to CUPS. With
 // PrintToFile the job still goes to that printer: the printer is the one that
 // writes the file (the PostScript printer writes every job into its user's spool
-// file). Quit ends every LibreOffice of the server and removes the copies.
+// file). Quit closes the presentations of the server; the office stays for the run.
 //
 // Flags and numbers are VT_I4 (the suites' tri-state: -1 true, 0 false); VT_I2 and
 // VT_BOOL are read as well. Only what the converters pass is accepted: a slide
 // range or more than one copy are refused with E_NOTIMPL rather than ignored.
-std::shared_ptr<Dispatch> CreatePowerPointApplication(ProcessRunner& processes, Spooler& spooler,
-                                                      LibreOfficeOptions options = {});
-
-// The LibreOffice options of the presentation server: options naming Impress's
-// package for a LibreOffice that is not installed.
-LibreOfficeOptions PowerPointLibreOfficeOptions(LibreOfficeOptions options = {});
+std::shared_ptr<Dispatch> CreatePowerPointApplication(Office& office, Spooler& spooler);
 
 // Registers the server as "PowerPoint.Application". Creating it fails when
-// LibreOffice cannot be started. processes and spooler must outlive the registry's
-// use.
-void RegisterPowerPointApplication(AutomationRegistry& registry, ProcessRunner& processes,
-                                   Spooler& spooler, LibreOfficeOptions options = {});
+// LibreOffice is not installed (naming Impress's package). office and spooler must
+// outlive the registry's use.
+void RegisterPowerPointApplication(AutomationRegistry& registry, Office& office, Spooler& spooler);

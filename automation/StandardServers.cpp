@@ -4,9 +4,14 @@
 #include "PowerPointApplication.h"
 #include "WordApplication.h"
 
-void RegisterStandardServers(AutomationRegistry& registry, ProcessRunner& processes, Spooler& spooler)
+LibreOfficeOptions StandardOfficeOptions(LibreOfficeOptions options)
 {
-    RegisterExcelApplication(registry, processes, spooler);
-    RegisterWordApplication(registry, processes, spooler);
-    RegisterPowerPointApplication(registry, processes, spooler);
+    return ExcelLibreOfficeOptions(std::move(options));
+}
+
+void RegisterStandardServers(AutomationRegistry& registry, Office& office, Spooler& spooler)
+{
+    RegisterExcelApplication(registry, office, spooler);
+    RegisterWordApplication(registry, office, spooler);
+    RegisterPowerPointApplication(registry, office, spooler);
 }

@@ -3,7 +3,6 @@
 #include "OfficeServer.h"
 #include "Spooler.h"
 
-#include <cups/cups.h>
 
 #include <optional>
 
@@ -19,8 +18,6 @@ const QString TextFilter = QStringLiteral("Text (encoded):UTF8");
 const QString WebPageFilter = QStringLiteral("HTML (StarWriter)");
 const QString Word2003XmlFilter = QStringLiteral("MS Word 2003 XML");
 const QString FlatOdtFilter = QStringLiteral("OpenDocument Text Flat XML");
-const QString CopyFilter = QStringLiteral("writer8");
-const QString CopyFormat = QStringLiteral("odt");
 
 constexpr int OpenArguments = 12;
 constexpr int PrintOutArguments = 18;
@@ -111,11 +108,9 @@ QString documentFilter(const QString& path, qint32 format, QString& why)
 // Visible and the active printer.
 struct WordSession final : OfficeServer::Session
 {
-    WordSession(ProcessRunner& processes, Spooler& spooler_, PrintQueues& queues_,
-                LibreOfficeOptions options)
-        : Session(processes, spooler_, std::move(options),
-                  {QStringLiteral("word processor"), QStringLiteral("document"),
-                   QStringLiteral("a text document"), QStringLiteral("documents")}),
+    WordSession(Office& office_, Spooler& spooler_, PrintQueues& queues_)
+        : Session(office_, spooler_,
+                  {QStringLiteral("word processor"), QStringLiteral("a text document")}),
           queues(queues_)
     {
     }
@@ -139,8 +134,8 @@ struct WordSession final : OfficeServer::Session
 class WordDocument final : public OfficeServer::MethodObject<WordSession>
 {
 public:
-    WordDocument(std::shared_ptr<WordSession> session, QString copy)
-        : MethodObject(WordMember::PrintOut, std::move(session)), m_copy(std::move(copy))
+    WordDocument(std::shared_ptr<WordSession> session, OfficeDocument document)
+        : MethodObject(WordMember::PrintOut, std::move(session)), m_document(document)
     {
     }
 
@@ -205,10 +200,10 @@ private:
             return failure(QStringLiteral("there is no printer to print on"));
         // Printed at once; Background only says whether the caller waits, and the
         // job's progress is what BackgroundPrintingStatus reports.
-        return m_session->print(m_copy, CopyFilter, printer.value());
+        return m_session->print(m_document, printer.value());
     }
 
-    QString m_copy;
+    OfficeDocument m_document;
 };
 
 class WordDocuments final : public OfficeServer::MethodObject<WordSession>
@@ -250,10 +245,10 @@ private:
         const QString filter = documentFilter(source, *format, why);
         if (filter.isEmpty())
             return *format > WordOpenFormat::Xml || *format < 0 ? notSupported(why) : failure(why);
-        const Result<QString> copy = m_session->makeCopy(source, filter, CopyFormat);
-        if (!copy.ok())
-            return copy.status();
-        return Variant::fromDispatch(std::make_shared<WordDocument>(m_session, copy.value()));
+        const Result<OfficeDocument> document = m_session->load(source, filter);
+        if (!document.ok())
+            return document.status();
+        return Variant::fromDispatch(std::make_shared<WordDocument>(m_session, document.value()));
     }
 };
 
@@ -353,55 +348,17 @@ private:
 
 } // namespace
 
-Result<bool> CupsPrintQueues::exists(const QString& printer)
+std::shared_ptr<Dispatch> CreateWordApplication(Office& office, Spooler& spooler,
+                                                PrintQueues& queues)
 {
-    const QByteArray name = printer.toUtf8();
-    cups_dest_t* dest = cupsGetNamedDest(CUPS_HTTP_DEFAULT, name.constData(), nullptr);
-    if (!dest) {
-        if (cupsLastError() > IPP_STATUS_OK_EVENTS_COMPLETE &&
-            cupsLastError() != IPP_STATUS_ERROR_NOT_FOUND)
-            return Status::failure(QStringLiteral("CUPS cannot be asked for the printer \"%1\": %2")
-                                       .arg(printer, QString::fromUtf8(cupsLastErrorString())));
-        return false;
-    }
-    cupsFreeDests(1, dest);
-    return true;
-}
-
-Result<int> CupsPrintQueues::unfinishedJobs(const QString& printer)
-{
-    cups_job_t* jobs = nullptr;
-    const QByteArray name = printer.toUtf8();
-    const int count =
-        cupsGetJobs2(CUPS_HTTP_DEFAULT, &jobs, name.constData(), 1, CUPS_WHICHJOBS_ACTIVE);
-    if (count < 0)
-        return Status::failure(QStringLiteral("CUPS cannot be asked for the jobs on \"%1\": %2")
-                                   .arg(printer, QString::fromUtf8(cupsLastErrorString())));
-    cupsFreeJobs(count, jobs);
-    return count;
-}
-
-LibreOfficeOptions WordLibreOfficeOptions(LibreOfficeOptions options)
-{
-    options.package = QStringLiteral("libreoffice-writer");
-    return options;
-}
-
-std::shared_ptr<Dispatch> CreateWordApplication(ProcessRunner& processes, Spooler& spooler,
-                                                PrintQueues& queues, LibreOfficeOptions options)
-{
-    auto session = std::make_shared<WordSession>(processes, spooler, queues,
-                                                 WordLibreOfficeOptions(std::move(options)));
+    auto session = std::make_shared<WordSession>(office, spooler, queues);
     return std::make_shared<WordApplicationObject>(std::move(session));
 }
 
-void RegisterWordApplication(AutomationRegistry& registry, ProcessRunner& processes,
-                             Spooler& spooler, LibreOfficeOptions options)
+void RegisterWordApplication(AutomationRegistry& registry, Office& office, Spooler& spooler)
 {
     auto queues = std::make_shared<CupsPrintQueues>();
-    OfficeServer::registerServer(registry, WordProgId, processes, WordLibreOfficeOptions(options),
-                                 [&processes, &spooler, options, queues] {
-                                     return CreateWordApplication(processes, spooler, *queues,
-                                                                  options);
-                                 });
+    OfficeServer::registerServer(
+        registry, WordProgId, office, QStringLiteral("libreoffice-writer"),
+        [&office, &spooler, queues] { return CreateWordApplication(office, spooler, *queues); });
 }

@@ -1,12 +1,12 @@
 #pragma once
 
 #include "Dispatch.h"
-#include "LibreOffice.h"
+#include "Office.h"
+#include "PrintQueues.h"
 
 #include <memory>
 
 class AutomationRegistry;
-class ProcessRunner;
 class Spooler;
 
 inline const QString WordProgId = QStringLiteral("Word.Application");
@@ -32,30 +32,12 @@ inline constexpr qint32 WebPage = 7; // HTML
 inline constexpr qint32 Xml = 8;     // a word processor document in one XML file
 } // namespace WordOpenFormat
 
-// The print queues as the word processor server needs them: whether a printer
-// exists, and how many of the current user's jobs on it have not ended yet.
-class PrintQueues
-{
-public:
-    virtual ~PrintQueues() = default;
-    virtual Result<bool> exists(const QString& printer) = 0;
-    virtual Result<int> unfinishedJobs(const QString& printer) = 0;
-};
-
-// PrintQueues over libcups.
-class CupsPrintQueues final : public PrintQueues
-{
-public:
-    Result<bool> exists(const QString& printer) override;
-    Result<int> unfinishedJobs(const QString& printer) override;
-};
-
 // The word processor server over LibreOffice Writer.
 //
 // Documents.Open(FileName, ConfirmConversions, ReadOnly, AddToRecentFiles,
 // PasswordDocument, PasswordTemplate, Revert, WritePasswordDocument,
 // WritePasswordTemplate, Format, Encoding, Visible) loads the file through the
-// Writer import filter of its open format and keeps a copy of it; the call fails
+// Writer import filter of its open format, hidden and read-only; the call fails
 // when the file does not load as a text document. The format Auto chooses the
 // filter by the file's first bytes (a Word container, a compound file, RTF) and
 // refuses anything else rather than letting LibreOffice guess, which can hang on
@@ -67,21 +49,15 @@ public:
 // handed to CUPS. With PrintToFile the job still goes to ActivePrinter: the printer
 // is the one that writes OutputFileName (the PostScript printer writes every job
 // into its user's spool file). BackgroundPrintingStatus is the number of the user's
-// jobs on ActivePrinter that CUPS has not finished. Quit ends every LibreOffice of
-// the server and removes the copies.
+// jobs on ActivePrinter that CUPS has not finished. Quit closes the documents of the
+// server; the office stays for the run.
 //
 // Only what the converters pass is accepted: passwords, print ranges, more than one
 // copy or saving at Quit are refused with E_NOTIMPL rather than ignored.
-std::shared_ptr<Dispatch> CreateWordApplication(ProcessRunner& processes, Spooler& spooler,
-                                                PrintQueues& queues,
-                                                LibreOfficeOptions options = {});
-
-// The LibreOffice options of the word processor server: options naming Writer's
-// package for a LibreOffice that is not installed.
-LibreOfficeOptions WordLibreOfficeOptions(LibreOfficeOptions options = {});
+std::shared_ptr<Dispatch> CreateWordApplication(Office& office, Spooler& spooler,
+                                                PrintQueues& queues);
 
 // Registers the server as "Word.Application", over CUPS. Creating it fails when
-// LibreOffice cannot be started. processes and spooler must outlive the registry's
-// use.
-void RegisterWordApplication(AutomationRegistry& registry, ProcessRunner& processes,
-                             Spooler& spooler, LibreOfficeOptions options = {});
+// LibreOffice is not installed (naming Writer's package). office and spooler must
+// outlive the registry's use.
+void RegisterWordApplication(AutomationRegistry& registry, Office& office, Spooler& spooler);

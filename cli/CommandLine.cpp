@@ -1,6 +1,9 @@
 #include "CommandLine.h"
 
+#include "Terminal.h"
+
 #include <QCommandLineParser>
+#include <QFile>
 
 namespace {
 
@@ -37,7 +40,31 @@ constexpr std::initializer_list<Choice> Levels{{"low", "0"}, {"high", "1"}};
 
 } // namespace
 
-ParsedCommandLine ParseCommandLine(const QStringList& arguments)
+Result<QString> ReadPasswordFile(const QString& path, const QString& prompt)
+{
+    QByteArray line;
+    if (path == QLatin1String("-")) {
+        const std::optional<QByteArray> typed = ReadStandardInputLine(prompt);
+        if (!typed)
+            return Status::failure(QStringLiteral("no password came from standard input"));
+        line = *typed;
+    } else {
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly))
+            return Status::failure(QStringLiteral("the password file %1 cannot be read: %2")
+                                       .arg(path, file.errorString()));
+        line = file.readLine(64 * 1024);
+        if (line.isEmpty() && file.atEnd())
+            return Status::failure(QStringLiteral("the password file %1 is empty").arg(path));
+    }
+    if (line.endsWith('\n'))
+        line.chop(1);
+    if (line.endsWith('\r'))
+        line.chop(1);
+    return QString::fromLocal8Bit(line);
+}
+
+ParsedCommandLine ParseCommandLine(const QStringList& arguments, const PasswordReader& readPassword)
 {
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
@@ -52,11 +79,23 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments)
     const QCommandLineOption author(QStringLiteral("author"), QStringLiteral("Document author."), QStringLiteral("TEXT"));
     const QCommandLineOption keywords(QStringLiteral("keywords"), QStringLiteral("Document keywords."), QStringLiteral("TEXT"));
     const QCommandLineOption userPassword(QStringLiteral("user-password"),
-                                          QStringLiteral("Password needed to open the PDF (needs --owner-password)."),
+                                          QStringLiteral("Password needed to open the PDF (needs an owner password). Passwords "
+                                                         "given as arguments are visible to other users of this "
+                                                         "computer: prefer --user-password-file."),
                                           QStringLiteral("PASSWORD"));
     const QCommandLineOption ownerPassword(QStringLiteral("owner-password"),
-                                           QStringLiteral("Password that guards the permissions; turns security on."),
+                                           QStringLiteral("Password that guards the permissions; turns security on. "
+                                                          "Visible to other users: prefer --owner-password-file."),
                                            QStringLiteral("PASSWORD"));
+    const QCommandLineOption userPasswordFile(
+        QStringLiteral("user-password-file"),
+        QStringLiteral("Read the user password from the first line of FILE (- reads standard input, without echo "
+                       "on a terminal)."),
+        QStringLiteral("FILE"));
+    const QCommandLineOption ownerPasswordFile(QStringLiteral("owner-password-file"),
+                                               QStringLiteral("Read the owner password from the first line of FILE "
+                                                              "(- reads standard input)."),
+                                               QStringLiteral("FILE"));
     const QCommandLineOption noCopy(QStringLiteral("no-copy"), QStringLiteral("Forbid content copying or extraction."));
     const QCommandLineOption noForms(QStringLiteral("no-forms"), QStringLiteral("Forbid form filling, signing, commenting."));
     const QCommandLineOption noChanges(QStringLiteral("no-changes"), QStringLiteral("Forbid changing the document."));
@@ -78,7 +117,8 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments)
                                    QStringLiteral("Print only failures, no progress."));
     const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Show this help."));
     const QCommandLineOption showVersion(QStringLiteral("version"), QStringLiteral("Show the version."));
-    parser.addOptions({output, title, subject, author, keywords, userPassword, ownerPassword, noCopy, noForms, noChanges,
+    parser.addOptions({output, title, subject, author, keywords, userPassword, ownerPassword, userPasswordFile,
+                       ownerPasswordFile, noCopy, noForms, noChanges,
                        noPrint, encryption, compression, images, quality, version, overwrite, quiet, help, showVersion});
     parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("Files to convert."), QStringLiteral("FILE..."));
 
@@ -126,12 +166,65 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments)
         !choose(encryption, Levels, level))
         return parsed;
 
-    if (parser.isSet(userPassword) || parser.isSet(ownerPassword)) {
+    if (parser.isSet(ownerPassword) && parser.isSet(ownerPasswordFile)) {
+        parsed.text = QStringLiteral(
+            "give the owner password once: --owner-password or --owner-password-file");
+        return parsed;
+    }
+    if (parser.isSet(userPassword) && parser.isSet(userPasswordFile)) {
+        parsed.text =
+            QStringLiteral("give the user password once: --user-password or --user-password-file");
+        return parsed;
+    }
+    if (parser.value(ownerPasswordFile) == QLatin1String("-") &&
+        parser.value(userPasswordFile) == QLatin1String("-")) {
+        parsed.text = QStringLiteral("only one password can come from standard input");
+        return parsed;
+    }
+    // Files are read only once the rest of the line is known to be sound, so that a
+    // mistake is not met after the password was typed.
+    const bool ownerGiven = parser.isSet(ownerPassword) || parser.isSet(ownerPasswordFile);
+    const bool userGiven = parser.isSet(userPassword) || parser.isSet(userPasswordFile);
+    const bool restricted = parser.isSet(noCopy) || parser.isSet(noForms) ||
+                            parser.isSet(noChanges) || parser.isSet(noPrint) ||
+                            parser.isSet(encryption);
+    if (o.files.isEmpty()) {
+        parsed.text = QStringLiteral("no FILE given");
+        return parsed;
+    }
+    if (restricted && !ownerGiven && !userGiven) {
+        parsed.text =
+            QStringLiteral("permissions and encryption need a password: add --owner-password-file");
+        return parsed;
+    }
+    if (userGiven && !ownerGiven) {
+        parsed.text =
+            QStringLiteral("a user password needs an owner password: add --owner-password-file");
+        return parsed;
+    }
+    const auto readOption = [&](const QCommandLineOption& file, const QCommandLineOption& value,
+                                const QString& what, QString& password) {
+        if (!parser.isSet(file)) {
+            password = parser.value(value);
+            return true;
+        }
+        const Result<QString> read =
+            readPassword(parser.value(file), QStringLiteral("%1 password: ").arg(what));
+        if (!read.ok()) {
+            parsed.text = read.status().message();
+            return false;
+        }
+        password = read.value();
+        return true;
+    };
+    if (ownerGiven || userGiven) {
         s.securityEnabled = 1;
-        s.userPasswordEnabled = parser.isSet(userPassword) ? 1 : 0;
-        s.ownerPasswordEnabled = parser.isSet(ownerPassword) ? 1 : 0;
-        s.userPassword = parser.value(userPassword);
-        s.ownerPassword = parser.value(ownerPassword);
+        s.userPasswordEnabled = userGiven ? 1 : 0;
+        s.ownerPasswordEnabled = ownerGiven ? 1 : 0;
+        if (!readOption(ownerPasswordFile, ownerPassword, QStringLiteral("Owner"),
+                        s.ownerPassword) ||
+            !readOption(userPasswordFile, userPassword, QStringLiteral("User"), s.userPassword))
+            return parsed;
         if (s.userPasswordEnabled == 1 && s.userPassword.isEmpty()) {
             parsed.text = QStringLiteral("the user password is empty");
             return parsed;
@@ -143,22 +236,11 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments)
             return parsed;
         }
     }
-    const bool restricted = parser.isSet(noCopy) || parser.isSet(noForms) || parser.isSet(noChanges) ||
-                            parser.isSet(noPrint) || parser.isSet(encryption);
-    if (restricted && s.securityEnabled == 0) {
-        parsed.text = QStringLiteral("permissions and encryption need a password: add --owner-password");
-        return parsed;
-    }
     s.copyingBox = parser.isSet(noCopy) ? 1 : 0;
     s.formFillingBox = parser.isSet(noForms) ? 1 : 0;
     s.changingBox = parser.isSet(noChanges) ? 1 : 0;
     s.printingBox = parser.isSet(noPrint) ? 1 : 0;
     s.encryptionLevel = level.toInt();
-
-    if (o.files.isEmpty()) {
-        parsed.text = QStringLiteral("no FILE given");
-        return parsed;
-    }
     parsed.action = ParsedCommandLine::Action::Convert;
     return parsed;
 }

@@ -1,20 +1,47 @@
 #include "CommandLineRun.h"
 
+#include "OutputNaming.h"
 #include "Terminal.h"
 #include "TerminalPage.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 
 #include <unistd.h>
 
-int RunCommandLine(const CommandLineOptions& options, const ConverterTable& converters, ConverterServices& services,
-                   Terminal& terminal, TerminalPrompter& prompter)
+QList<QStringList> OutputClashes(const QStringList& given, const QStringList& sources,
+                                 const QString& folder)
 {
-    const QString folder =
-        QDir::cleanPath(QDir::current().absoluteFilePath(options.outputFolder.isEmpty() ? QStringLiteral(".")
-                                                                                         : options.outputFolder));
+    QList<QStringList> clashes;
+    QHash<QString, qsizetype> groupOf; // output path -> index in clashes, once it clashes
+    QHash<QString, qsizetype> firstOf; // output path -> first source that makes it
+    for (qsizetype i = 0; i < sources.size(); ++i) {
+        const QString output = OutputPath(folder, sources[i]);
+        const auto first = firstOf.constFind(output);
+        if (first == firstOf.constEnd()) {
+            firstOf.insert(output, i);
+            continue;
+        }
+        auto group = groupOf.find(output);
+        if (group == groupOf.end()) {
+            group = groupOf.insert(output, clashes.size());
+            clashes.append(QStringList{given[*first]});
+        }
+        clashes[*group].append(given[i]);
+    }
+    return clashes;
+}
+
+int RunCommandLine(const CommandLineOptions& options, const ConverterTable& converters,
+                   ConverterServices& services, Terminal& terminal, TerminalPrompter& prompter,
+                   CommandLineProgress* progress)
+{
+    if (progress)
+        progress->files = static_cast<int>(options.files.size());
+    const QString folder = QDir::cleanPath(QDir::current().absoluteFilePath(
+        options.outputFolder.isEmpty() ? QStringLiteral(".") : options.outputFolder));
     const QFileInfo folderInfo(folder);
     if (!folderInfo.isDir()) {
         terminal.printMessage(QStringLiteral("tabloria-convert: the output folder %1 does not exist; create it or "
@@ -30,6 +57,7 @@ int RunCommandLine(const CommandLineOptions& options, const ConverterTable& conv
     }
 
     QStringList sources;
+    QStringList given; // the argument of each source, as typed
     int unusable = 0;
     for (const QString& file : options.files) {
         const QFileInfo info(QDir::current().absoluteFilePath(file));
@@ -46,9 +74,27 @@ int RunCommandLine(const CommandLineOptions& options, const ConverterTable& conv
             continue;
         }
         sources << QDir::cleanPath(info.absoluteFilePath());
+        given << file;
+    }
+
+    // Two inputs that make the same PDF would have one overwrite the other (or be
+    // kept behind the PDF that the same run just made): refused before anything runs.
+    const QList<QStringList> clashes = OutputClashes(given, sources, folder);
+    if (!clashes.isEmpty()) {
+        for (const QStringList& inputs : clashes)
+            terminal.printMessage(
+                QStringLiteral("tabloria-convert: these files would all become %1: %2")
+                    .arg(OutputPath(folder, inputs.first()), inputs.join(QStringLiteral(", "))));
+        terminal.printMessage(
+            QStringLiteral("Convert them into different folders with -o, or rename them."));
+        return 2;
     }
 
     TerminalPage page(options, sources, folder, terminal, prompter);
+    if (progress) {
+        progress->done = unusable;
+        page.onRowDone([progress, unusable](int rows) { progress->done = unusable + rows; });
+    }
     if (!sources.isEmpty()) {
         ConversionTarget target;
         target.settings = page.captureSettings();

@@ -1,8 +1,55 @@
 #include "Terminal.h"
 
+#include <atomic>
 #include <cstdio>
 #include <string>
+#include <termios.h>
 #include <unistd.h>
+
+namespace {
+
+termios savedTerminal{};
+std::atomic<bool> echoOff{false};
+std::atomic<bool> silenced{false};
+
+} // namespace
+
+void RestoreTerminalEcho()
+{
+    if (echoOff.exchange(false)) {
+        ::tcsetattr(STDIN_FILENO, TCSAFLUSH, &savedTerminal);
+        std::fputs("\n", stderr);
+    }
+}
+
+std::optional<QByteArray> ReadStandardInputLine(const QString& prompt)
+{
+    const bool terminal = ::isatty(STDIN_FILENO) == 1;
+    if (terminal) {
+        std::fputs(prompt.toLocal8Bit().constData(), stderr);
+        std::fflush(stderr);
+        if (::tcgetattr(STDIN_FILENO, &savedTerminal) == 0) {
+            termios quiet = savedTerminal;
+            quiet.c_lflag &= ~static_cast<tcflag_t>(ECHO);
+            quiet.c_lflag |= ECHONL;
+            echoOff = true;
+            ::tcsetattr(STDIN_FILENO, TCSAFLUSH, &quiet);
+        }
+    }
+    QByteArray line;
+    bool any = false;
+    for (char c = 0; ::read(STDIN_FILENO, &c, 1) == 1;) {
+        any = true;
+        if (c == '\n')
+            break;
+        line += c;
+    }
+    if (echoOff.exchange(false))
+        ::tcsetattr(STDIN_FILENO, TCSAFLUSH, &savedTerminal);
+    if (!any)
+        return std::nullopt;
+    return line;
+}
 
 StandardTerminal::StandardTerminal()
     : m_errIsTerminal(::isatty(STDERR_FILENO) == 1), m_inIsTerminal(::isatty(STDIN_FILENO) == 1)
@@ -17,8 +64,15 @@ void StandardTerminal::clearProgress()
     }
 }
 
+void StandardTerminal::silence()
+{
+    silenced = true;
+}
+
 void StandardTerminal::printLine(const QString& line)
 {
+    if (silenced)
+        return;
     clearProgress();
     std::fputs((line + QLatin1Char('\n')).toLocal8Bit().constData(), stdout);
     std::fflush(stdout);
@@ -26,13 +80,15 @@ void StandardTerminal::printLine(const QString& line)
 
 void StandardTerminal::printMessage(const QString& line)
 {
+    if (silenced)
+        return;
     clearProgress();
     std::fputs((line + QLatin1Char('\n')).toLocal8Bit().constData(), stderr);
 }
 
 void StandardTerminal::showProgress(const QString& line)
 {
-    if (!m_errIsTerminal)
+    if (!m_errIsTerminal || silenced)
         return;
     clearProgress();
     std::fputs(line.toLocal8Bit().constData(), stderr);
@@ -42,7 +98,7 @@ void StandardTerminal::showProgress(const QString& line)
 
 bool StandardTerminal::askYesNo(const QString& question)
 {
-    if (!m_inIsTerminal)
+    if (!m_inIsTerminal || silenced)
         return false;
     clearProgress();
     std::fputs((question + QStringLiteral(" [y/N] ")).toLocal8Bit().constData(), stderr);

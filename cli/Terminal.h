@@ -1,6 +1,9 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
+
+#include <optional>
 
 // Where the command line talks to its user: standard output for the one line per
 // file, standard error for progress and messages, standard input for questions.
@@ -27,9 +30,22 @@ public:
     void showProgress(const QString& line) override;
     bool askYesNo(const QString& question) override;
 
+    // From now on nothing more is written: an interrupted run says its last word
+    // from the thread that handles the interruption.
+    static void silence();
+
 private:
     void clearProgress();
     bool m_progressShown = false;
     bool m_errIsTerminal = false;
     bool m_inIsTerminal = false;
 };
+
+// One line of standard input, without its line end; nullopt at its end. When
+// standard input is a terminal, prompt goes to standard error first and the typing
+// is not echoed.
+std::optional<QByteArray> ReadStandardInputLine(const QString& prompt);
+
+// Turns echo back on if ReadStandardInputLine turned it off and was interrupted.
+// Safe to call at any time, from any thread.
+void RestoreTerminalEcho();

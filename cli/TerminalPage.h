@@ -6,6 +6,8 @@
 
 #include <QStringList>
 
+#include <functional>
+
 class Terminal;
 
 // Messages the converters show while a file is converted. They are printed with
@@ -41,7 +43,13 @@ public:
     void setBusy(bool) override {}
     void setConverting(bool) override {}
     void setStatusText(const QString&) override {}
-    void setProgress(int, int, bool) override {}
+    void setProgress(int position, int, bool) override
+    {
+        if (m_rowDone)
+            m_rowDone(position);
+    }
+    // Called with the number of rows finished after each row.
+    void onRowDone(std::function<void(int rows)> rowDone) { m_rowDone = std::move(rowDone); }
     void redrawPage() override {}
     void sendStatusText(const QString&) override {}
     void sendProgress(int, int) override {}
@@ -65,4 +73,5 @@ private:
     int m_converted = 0;
     int m_failed = 0;
     int m_kept = 0;
+    std::function<void(int)> m_rowDone;
 };

@@ -81,7 +81,7 @@ ConverterResult ConvertExcel(const ConversionTarget& target, const QString& sour
     // Without the saved default it could not be put back, and without "Pellucor" as
     // the default the workbook would come out of the user's own printer.
     const Result<SavedPrinter> saved =
-        ClaimPostScriptPrinter(services.spooler, prompter, sourcePath);
+        ClaimPostScriptPrinter(services.spooler, prompter, sourcePath, services.workFolder);
     if (!saved.ok()) {
         result.failure = saved.status().message();
         server.quitAndRelease();
@@ -99,7 +99,8 @@ ConverterResult ConvertExcel(const ConversionTarget& target, const QString& sour
                 .arg(sourcePath, why);
         prompter.showMessage(result.failure);
         server.quitAndRelease();
-        RestoreDefaultPrinter(services.spooler, services.prompter, saved.value());
+        RestoreDefaultPrinter(services.spooler, services.prompter, saved.value(),
+                              services.workFolder);
         return result;
     }
 

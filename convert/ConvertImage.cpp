@@ -40,7 +40,7 @@ ConverterResult ConvertImage(const ConversionTarget& target, const QString& sour
     Prompter& prompter = services.prompter;
 
     const Result<SavedPrinter> saved =
-        ClaimPostScriptPrinter(services.spooler, prompter, sourcePath);
+        ClaimPostScriptPrinter(services.spooler, prompter, sourcePath, services.workFolder);
     if (!saved.ok()) {
         result.failure = saved.status().message();
         return result;
@@ -48,7 +48,7 @@ ConverterResult ConvertImage(const ConversionTarget& target, const QString& sour
     if (const Status ready = PrepareSpoolFile(services.workFolder, prompter, sourcePath);
         !ready.ok()) {
         result.failure = ready.message();
-        RestoreDefaultPrinter(services.spooler, prompter, saved.value());
+        RestoreDefaultPrinter(services.spooler, prompter, saved.value(), services.workFolder);
         return result;
     }
 
@@ -61,14 +61,14 @@ ConverterResult ConvertImage(const ConversionTarget& target, const QString& sour
                                      ? QString()
                                      : QStringLiteral(" (%1)").arg(printed.detail));
         prompter.showMessage(result.failure);
-        RestoreDefaultPrinter(services.spooler, prompter, saved.value());
+        RestoreDefaultPrinter(services.spooler, prompter, saved.value(), services.workFolder);
         return result;
     }
     if (printed.outcome != PicturePrinter::Outcome::Printed) {
         const QString refusal = printerRefusal(printed.outcome);
         prompter.showMessage(refusal, MessageButtons::Ok, MessageIcon::None);
         result.failure = refusal;
-        RestoreDefaultPrinter(services.spooler, prompter, saved.value());
+        RestoreDefaultPrinter(services.spooler, prompter, saved.value(), services.workFolder);
         return result;
     }
 

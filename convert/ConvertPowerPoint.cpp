@@ -63,7 +63,7 @@ ConverterResult ConvertPowerPoint(const ConversionTarget& target, const QString&
     application->Invoke(PowerPointMember::Visible, DispatchKind::PropertyPut, {Variant::fromI4(1)});
 
     const Result<SavedPrinter> saved =
-        ClaimPostScriptPrinter(services.spooler, prompter, sourcePath);
+        ClaimPostScriptPrinter(services.spooler, prompter, sourcePath, services.workFolder);
     if (!saved.ok()) {
         result.failure = saved.status().message();
         quitAndRelease();

@@ -151,6 +151,11 @@ ConverterResult ConvertWord(const ConversionTarget& target, const QString& sourc
 
     application->Invoke(WordMember::Visible, DispatchKind::PropertyPut, {Variant::fromBool(false)});
 
+    if (const Status ready = services.spooler.checkPrinter(PostScriptPrinterName); !ready.ok()) {
+        fail(QStringLiteral("%1 (%2 was not printed)").arg(ready.message(), sourcePath));
+        quitAndRelease();
+        return result;
+    }
     const Result<SavedPrinter> saved = services.spooler.defaultPrinter();
     if (!saved.ok()) {
         fail(QStringLiteral("The default printer could not be read, so %1 was not printed: %2")

@@ -2,6 +2,8 @@
 
 #include "Pdfmarks.h"
 
+#include <QFile>
+
 namespace {
 
 // Ghostscript reads "%d" and friends in an output name as a page-number format;
@@ -45,14 +47,39 @@ int PermissionValue(const ConversionSettings& s)
     return p;
 }
 
-QStringList GhostscriptCommand::arguments() const
+QByteArray ArgumentFileLine(const QString& argument)
 {
-    QStringList args{program,
-                     QStringLiteral("-dSAFER"),
-                     QStringLiteral("-dNOPAUSE"),
-                     QStringLiteral("-dBATCH"),
-                     QStringLiteral("-sDEVICE=pdfwrite"),
-                     QStringLiteral("-dCompatibilityLevel=") + compatibilityLevel};
+    const QByteArray bytes = QFile::encodeName(argument);
+    const qsizetype eq = bytes.indexOf('=');
+    QByteArray line = bytes.left(eq + 1);
+    const QByteArray value = eq < 0 ? QByteArray() : bytes.mid(eq + 1);
+
+    bool blank = false;
+    bool lineBreak = false;
+    for (char c : value) {
+        blank = blank || c == ' ' || c == '\t';
+        lineBreak = lineBreak || c == '\n' || c == '\r' || c == '\f' || c == '\v';
+    }
+    if (lineBreak || (blank && value.endsWith('\\'))) {
+        if (line.startsWith("-s"))
+            line[1] = 'd';
+        return line + '<' + value.toHex() + ">\n";
+    }
+    if (blank)
+        line += '"';
+    for (char c : value) {
+        if (c == '"')
+            line += '\\';
+        line += c;
+    }
+    // A closing quote needs a blank after it, and a trailing backslash must not meet
+    // the line end, which would join the next line to this one.
+    return line + (blank ? "\" \n" : " \n");
+}
+
+QStringList GhostscriptCommand::securityArguments() const
+{
+    QStringList args;
     if (ownerPassword)
         args << QStringLiteral("-sOwnerPassword=") + *ownerPassword;
     if (userPassword)
@@ -63,6 +90,35 @@ QStringList GhostscriptCommand::arguments() const
         args << QStringLiteral("-dEncryptionR=3") << QStringLiteral("-dKeyLength=128");
     if (encryption != Encryption::None)
         args << QStringLiteral("-dPermissions=%1").arg(permissions);
+    return args;
+}
+
+QByteArray GhostscriptCommand::securityArgumentFile() const
+{
+    QByteArray text;
+    for (const QString& argument : securityArguments())
+        text += ArgumentFileLine(argument);
+    return text;
+}
+
+QStringList GhostscriptCommand::arguments() const
+{
+    return arguments(QString());
+}
+
+QStringList GhostscriptCommand::arguments(const QString& argumentFile) const
+{
+    QStringList args{program,
+                     QStringLiteral("-dSAFER"),
+                     QStringLiteral("-dNOPAUSE"),
+                     QStringLiteral("-dBATCH"),
+                     QStringLiteral("-sDEVICE=pdfwrite"),
+                     QStringLiteral("-dCompatibilityLevel=") + compatibilityLevel};
+    const QStringList security = securityArguments();
+    if (argumentFile.isEmpty())
+        args << security;
+    else if (!security.isEmpty())
+        args << QLatin1Char('@') + argumentFile;
     args << QStringLiteral("-sOutputFile=") + escapePercent(outputFile);
     if (setPdfWrite || !leadingParameters.isEmpty()) {
         args << QStringLiteral("-c");
@@ -114,8 +170,14 @@ GhostscriptCommand BuildGhostscriptCommand(const ConversionSettings& s, const QS
     cmd.spoolFile = spoolFile;
     cmd.pdfmarksFile = pdfmarksFile;
     cmd.setPdfWrite = options.facts.hasSetPdfWrite;
-    if (options.distillerParametersFirst)
+    if (options.distillerParametersFirst) {
         cmd.leadingParameters = DistillerParametersText(s);
+        // Ghostscript copies JPEG data it meets unchanged into the PDF unless told
+        // not to: with "Flate" chosen, every picture must come out lossless.
+        if (s.imageCompression == QLatin1String("Flate"))
+            cmd.leadingParameters.insert(cmd.leadingParameters.lastIndexOf(QStringLiteral(">> setdistillerparams")),
+                                         QStringLiteral("/PassThroughJPEGImages false\n"));
+    }
 
     const bool anyPassword = s.ownerPasswordEnabled == 1 || s.userPasswordEnabled == 1;
     if (s.securityEnabled == 1 && anyPassword) {

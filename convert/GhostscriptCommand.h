@@ -37,9 +37,28 @@ struct GhostscriptCommand
     QString spoolFile;
     QString pdfmarksFile;
 
+    // Every argument on the command line itself. Anyone on the machine can read a
+    // running program's arguments, so the PDF step uses the next two instead.
     QStringList arguments() const;
+    // The arguments with the security ones (passwords, key, permissions) replaced by
+    // "@argumentFile"; the same as arguments() when there are none.
+    QStringList arguments(const QString& argumentFile) const;
+    // The security arguments as the text of that argument file, one per line.
+    QByteArray securityArgumentFile() const;
+    bool hasSecurityArguments() const { return !securityArguments().isEmpty(); }
     QString commandLineText() const;
+
+private:
+    QStringList securityArguments() const;
 };
+
+// One argument as a line of a Ghostscript argument file, read back by Ghostscript
+// as exactly that argument: a value with blanks is quoted after its '=', a '"' is
+// written \", and a backslash stays as it is (Ghostscript keeps a backslash that
+// no quote or line end follows). What that quoting cannot carry (a line break, or
+// a blank together with a trailing backslash) is written as a hex string,
+// "-dName=<...>", which Ghostscript reads as the same bytes.
+QByteArray ArgumentFileLine(const QString& argument);
 
 // The compatibility level for a PDF Version item: "1." and the digit 3, 4 or 5 when
 // that digit first occurs at index 3 of the text ("V1.4(Acrobat 4.xx)" gives

@@ -27,7 +27,12 @@ struct PdfStepResult
 
 // Turns the spool file into the PDF for sourcePath in destinationFolder: writes the
 // pdfmarks file, runs Ghostscript on the spool file and the pdfmarks file, and
-// restores savedDefaultPrinter whatever happened.
+// restores savedDefaultPrinter whatever happened. The spool file, its job record and
+// the pdfmarks file are removed once Ghostscript is done with them, so that no
+// unencrypted copy of the document stays behind.
+//
+// An empty title in the settings becomes the source's file name and an empty author
+// the user's name, so that the PDF never shows the printed job's internal title.
 //
 // Ghostscript writes to a temporary file in the destination folder that replaces
 // the output only when Ghostscript succeeded; a failed run leaves no file behind and

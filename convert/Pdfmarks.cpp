@@ -112,6 +112,17 @@ QString DistillerParametersText(const ConversionSettings& s)
     return QStringLiteral("<<") + p + QStringLiteral("\n>> setdistillerparams");
 }
 
+ConversionSettings WithDocumentDefaults(const ConversionSettings& settings,
+                                        const QString& sourcePath, const QString& userName)
+{
+    ConversionSettings described = settings;
+    if (described.title.isEmpty())
+        described.title = sourcePath.mid(sourcePath.lastIndexOf(QLatin1Char('/')) + 1);
+    if (described.author.isEmpty())
+        described.author = userName;
+    return described;
+}
+
 QString PdfmarksText(const ConversionSettings& settings)
 {
     return DocumentInfoText(settings) + QStringLiteral("\n\n\n\n") + DistillerParametersText(settings);

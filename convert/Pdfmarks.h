@@ -23,6 +23,12 @@ QString DocumentInfoText(const ConversionSettings& settings);
 // the JPEG quality dictionaries.
 QString DistillerParametersText(const ConversionSettings& settings);
 
+// The settings as the PDF step describes the document: an empty title becomes the
+// file name of sourcePath ("budget.xls"), an empty author becomes userName. Typed
+// values are kept as they are.
+ConversionSettings WithDocumentDefaults(const ConversionSettings& settings,
+                                        const QString& sourcePath, const QString& userName);
+
 // The whole file: the document information, four line feeds, the distiller parameters.
 QString PdfmarksText(const ConversionSettings& settings);
 

@@ -33,3 +33,13 @@ QString PdfmarksFile(const QString& workFolder)
 {
     return workFolder + QLatin1Char('/') + QLatin1String(WorkFolder::PdfmarksFileName);
 }
+
+QString DefaultPrinterRecord(const QString& workFolder)
+{
+    return workFolder + QStringLiteral("/default-printer");
+}
+
+QString GhostscriptArgumentFile(const QString& workFolder)
+{
+    return workFolder + QStringLiteral("/ghostscript.args");
+}

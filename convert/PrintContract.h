@@ -21,3 +21,8 @@ Status PrepareWorkFolder(const QString& folder);
 QString PostScriptSpoolFile(const QString& workFolder);
 QString PostScriptJobRecord(const QString& workFolder);
 QString PdfmarksFile(const QString& workFolder);
+// The user's default printer as it was before "Pellucor" took its place, kept until
+// it is confirmed back: "name\n", or an empty file for no default printer.
+QString DefaultPrinterRecord(const QString& workFolder);
+// The security arguments of a Ghostscript run, for as long as it runs.
+QString GhostscriptArgumentFile(const QString& workFolder);

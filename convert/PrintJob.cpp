@@ -2,11 +2,14 @@
 
 #include "PrintContract.h"
 #include "Prompter.h"
+#include "RunRegistry.h"
 
 #include <QFile>
 
 #include <cerrno>
 #include <cstring>
+#include <fcntl.h>
+#include <mutex>
 #include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -73,9 +76,25 @@ Status ClearSpoolFile(const QString& workFolder)
     return removeIfPresent(PostScriptSpoolFile(workFolder));
 }
 
+void RemoveWorkFiles(const QString& workFolder)
+{
+    ClearSpoolFile(workFolder);
+    removeIfPresent(PdfmarksFile(workFolder));
+}
+
 Status WaitForPrintedJob(const QString& workFolder, const QString& userName,
                          const std::optional<PrintJobState>& baseline, PrintJobWatch& jobs)
 {
+    // A job given up on is cancelled: left queued, it would overwrite the spool file
+    // later, behind the user's back.
+    const auto giveUp = [&](Status failure) {
+        if (baseline) {
+            const std::optional<PrintJobState> job = jobs.newestJob(PostScriptPrinterName);
+            if (job && job->id > baseline->id && !job->ended)
+                jobs.cancelJob(PostScriptPrinterName, job->id);
+        }
+        return failure;
+    };
     const auto start = jobs.now();
     int completedPolls = 0;
     for (;;) {
@@ -107,15 +126,15 @@ Status WaitForPrintedJob(const QString& workFolder, const QString& userName,
                             .arg(PostScriptPrinterName)
                             .arg(job->id));
             } else if (job && elapsed >= PrintJobStartLimit) {
-                return Status::failure(
+                return giveUp(Status::failure(
                     QStringLiteral("no print job reached the printer \"%1\" within %2 seconds")
-                        .arg(PostScriptPrinterName, seconds(PrintJobStartLimit)));
+                        .arg(PostScriptPrinterName, seconds(PrintJobStartLimit))));
             }
         }
         if (elapsed >= PrintJobTimeLimit)
-            return Status::failure(
+            return giveUp(Status::failure(
                 QStringLiteral("the printer \"%1\" did not finish the job within %2 seconds")
-                    .arg(PostScriptPrinterName, seconds(PrintJobTimeLimit)));
+                    .arg(PostScriptPrinterName, seconds(PrintJobTimeLimit))));
         jobs.sleep(PrintJobPollInterval);
     }
 }
@@ -127,35 +146,160 @@ QString CurrentUserName()
     return QString::number(::getuid());
 }
 
-void RestoreDefaultPrinter(Spooler& spooler, Prompter& prompter, const SavedPrinter& saved)
+QString CurrentUserFullName()
 {
-    const Status restored = spooler.setDefaultPrinter(saved);
+    if (const passwd* entry = ::getpwuid(::getuid())) {
+        const QString full =
+            QString::fromLocal8Bit(entry->pw_gecos).section(QLatin1Char(','), 0, 0).trimmed();
+        return full.isEmpty() ? QString::fromLocal8Bit(entry->pw_name) : full;
+    }
+    return CurrentUserName();
+}
+
+std::optional<SavedPrinter> RecordedDefaultPrinter(const QString& workFolder)
+{
+    QFile record(DefaultPrinterRecord(workFolder));
+    if (!record.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    const QByteArray text = record.read(4096);
+    if (text.isEmpty())
+        return SavedPrinter();
+    return SavedPrinter(QString::fromUtf8(text.endsWith('\n') ? text.chopped(1) : text));
+}
+
+namespace {
+
+// Switching the default printer and putting it back never overlap, so that a run
+// abandoned from another thread cannot have its restore undone by a switch still
+// under way.
+std::recursive_mutex& switchMutex()
+{
+    static std::recursive_mutex mutex;
+    return mutex;
+}
+
+Status writeRecord(const QString& workFolder, const SavedPrinter& saved)
+{
+    const QString path = DefaultPrinterRecord(workFolder);
+    const QString temporary = path + QStringLiteral(".new");
+    removeIfPresent(temporary);
+    const QByteArray name = QFile::encodeName(temporary);
+    const int fd =
+        ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd < 0)
+        return Status::failure(QString::fromLocal8Bit(std::strerror(errno)), errno);
+    const QByteArray text = saved ? saved->toUtf8() + '\n' : QByteArray();
+    const bool written =
+        ::write(fd, text.constData(), static_cast<size_t>(text.size())) == text.size();
+    const int err = errno;
+    if (::fsync(fd) != 0 || ::close(fd) != 0 || !written ||
+        ::rename(name.constData(), QFile::encodeName(path).constData()) != 0) {
+        ::unlink(name.constData());
+        return Status::failure(QString::fromLocal8Bit(std::strerror(written ? errno : err)), errno);
+    }
+    return {};
+}
+
+QString printerText(const SavedPrinter& printer)
+{
+    return printer ? QStringLiteral("\"%1\"").arg(*printer) : QStringLiteral("no default printer");
+}
+
+// Sets saved and reads it back; the record goes only when both worked.
+Status restoreAndConfirm(Spooler& spooler, const SavedPrinter& saved, const QString& workFolder)
+{
+    if (const Status set = spooler.setDefaultPrinter(saved); !set.ok())
+        return set;
+    const Result<SavedPrinter> now = spooler.defaultPrinter();
+    if (!now.ok())
+        return Status::failure(
+            QStringLiteral("it could not be read back: %1").arg(now.status().message()));
+    if (now.value() != saved)
+        return Status::failure(
+            QStringLiteral("it reads %1 afterwards").arg(printerText(now.value())));
+    removeIfPresent(DefaultPrinterRecord(workFolder));
+    return {};
+}
+
+} // namespace
+
+Status RestoreDefaultPrinter(Spooler& spooler, Prompter& prompter, const SavedPrinter& saved,
+                             const QString& workFolder)
+{
+    std::unique_lock lock(switchMutex());
+    const Status restored = restoreAndConfirm(spooler, saved, workFolder);
+    if (restored.ok())
+        return restored;
+    const QString failure =
+        QStringLiteral(
+            "The default printer could not be set back to %1: %2. It will be set back the next "
+            "time "
+            "Tabloria or tabloria-convert starts; until then your documents print to \"%3\".")
+            .arg(printerText(saved), restored.message(), PostScriptPrinterName);
+    lock.unlock();
+    prompter.showMessage(failure);
+    return Status::failure(failure, restored.code());
+}
+
+Status FinishUnconfirmedRestore(Spooler& spooler, const QString& workFolder)
+{
+    std::lock_guard lock(switchMutex());
+    const std::optional<SavedPrinter> recorded = RecordedDefaultPrinter(workFolder);
+    if (!recorded)
+        return {};
+    const Status restored = restoreAndConfirm(spooler, *recorded, workFolder);
     if (!restored.ok())
-        prompter.showMessage(
-            QStringLiteral("The default printer could not be set back to \"%1\": %2")
-                .arg(saved.value_or(QStringLiteral("none")), restored.message()));
+        return Status::failure(
+            QStringLiteral("The default printer was left on \"%1\" by a conversion that ended "
+                           "abruptly, and it "
+                           "could not be set back to %2: %3")
+                .arg(PostScriptPrinterName, printerText(*recorded), restored.message()),
+            restored.code());
+    return {};
 }
 
 Result<SavedPrinter> ClaimPostScriptPrinter(Spooler& spooler, Prompter& prompter,
-                                            const QString& sourcePath)
+                                            const QString& sourcePath, const QString& workFolder)
 {
-    const Result<SavedPrinter> saved = spooler.defaultPrinter();
-    if (!saved.ok()) {
-        const QString failure =
-            QStringLiteral("The default printer could not be read, so %1 was not printed: %2")
-                .arg(sourcePath, saved.status().message());
+    std::unique_lock lock(switchMutex(), std::defer_lock);
+    const auto refuse = [&](const QString& failure) -> Result<SavedPrinter> {
+        if (lock.owns_lock())
+            lock.unlock();
         prompter.showMessage(failure);
         return Status::failure(failure);
+    };
+    if (const Status ready = spooler.checkPrinter(PostScriptPrinterName); !ready.ok())
+        return refuse(QStringLiteral("%1 (%2 was not printed)").arg(ready.message(), sourcePath));
+
+    lock.lock();
+    if (RunRegistry::abandoned())
+        return Status::failure(QStringLiteral("the run was interrupted"));
+    SavedPrinter saved;
+    if (const std::optional<SavedPrinter> recorded = RecordedDefaultPrinter(workFolder)) {
+        saved = *recorded;
+    } else {
+        const Result<SavedPrinter> current = spooler.defaultPrinter();
+        if (!current.ok())
+            return refuse(
+                QStringLiteral("The default printer could not be read, so %1 was not printed: %2")
+                    .arg(sourcePath, current.status().message()));
+        saved = current.value();
+        if (const Status prepared = PrepareWorkFolder(workFolder); !prepared.ok())
+            return refuse(prepared.message());
+        if (const Status noted = writeRecord(workFolder, saved); !noted.ok())
+            return refuse(
+                QStringLiteral(
+                    "The default printer could not be noted in %1 (%2), so %3 was not printed")
+                    .arg(DefaultPrinterRecord(workFolder), noted.message(), sourcePath));
     }
     const Status selected = spooler.setDefaultPrinter(PostScriptPrinterName);
     if (!selected.ok()) {
-        const QString failure =
+        const Result<SavedPrinter> failure = refuse(
             QStringLiteral("The printer \"%1\" could not be made the default printer, so %2 was "
                            "not printed: %3")
-                .arg(PostScriptPrinterName, sourcePath, selected.message());
-        prompter.showMessage(failure);
-        RestoreDefaultPrinter(spooler, prompter, saved.value());
-        return Status::failure(failure);
+                .arg(PostScriptPrinterName, sourcePath, selected.message()));
+        RestoreDefaultPrinter(spooler, prompter, saved, workFolder);
+        return failure;
     }
     return saved;
 }
@@ -187,7 +331,11 @@ ConverterResult FinishConversion(bool printed, ConverterResult notPrinted,
                                  const SavedPrinter& saved, ConverterServices& services)
 {
     if (!printed) {
-        RestoreDefaultPrinter(services.spooler, services.prompter, saved);
+        RemoveWorkFiles(services.workFolder);
+        if (const Status restored = RestoreDefaultPrinter(services.spooler, services.prompter,
+                                                          saved, services.workFolder);
+            !restored.ok())
+            notPrinted.failure += QStringLiteral("; ") + restored.message();
         return notPrinted;
     }
     PdfStepServices step = services.pdfStep();

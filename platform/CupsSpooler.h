@@ -9,4 +9,6 @@ class CupsSpooler final : public Spooler
 public:
     Result<SavedPrinter> defaultPrinter() override;
     Status setDefaultPrinter(const SavedPrinter& name) override;
+    // The service must answer, the queue must exist, accept jobs and not be paused.
+    Status checkPrinter(const QString& name) override;
 };

@@ -24,12 +24,41 @@ Result<InstanceLock> InstanceLock::acquire(const QString& path, Mode mode)
     if (rc != 0) {
         const int err = errno;
         ::close(fd);
-        return Status::failure(QStringLiteral("The lock file %1 is held by another process").arg(path), err);
+        return Status::failure(
+            QStringLiteral("The lock file %1 is held by another process").arg(path), err);
     }
+    const QByteArray pid = QByteArray::number(::getpid()) + '\n';
+    if (::ftruncate(fd, 0) == 0)
+        (void)!::pwrite(fd, pid.constData(), static_cast<size_t>(pid.size()), 0);
     return InstanceLock(fd);
 }
 
-InstanceLock::InstanceLock(InstanceLock&& other) noexcept : m_fd(std::exchange(other.m_fd, -1)) {}
+pid_t InstanceLock::holder(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return 0;
+    bool ok = false;
+    const int pid = file.read(32).trimmed().toInt(&ok);
+    return ok && pid > 0 ? static_cast<pid_t>(pid) : 0;
+}
+
+Result<InstanceLock> InstanceLock::acquireWithin(const QString& path,
+                                                 std::chrono::milliseconds limit)
+{
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    for (;;) {
+        Result<InstanceLock> lock = acquire(path, Mode::TryOnce);
+        if (lock.ok() || lock.status().code() != EWOULDBLOCK ||
+            std::chrono::steady_clock::now() >= deadline)
+            return lock;
+        ::usleep(100 * 1000);
+    }
+}
+
+InstanceLock::InstanceLock(InstanceLock&& other) noexcept : m_fd(std::exchange(other.m_fd, -1))
+{
+}
 
 InstanceLock& InstanceLock::operator=(InstanceLock&& other) noexcept
 {

@@ -22,6 +22,12 @@ public:
     virtual ~PrintJobWatch() = default;
     // The newest job of the current user on printer; nullopt when CUPS cannot be asked.
     virtual std::optional<PrintJobState> newestJob(const QString& printer) = 0;
+    // Cancels a job of the current user; a job that has ended already is left alone.
+    virtual void cancelJob(const QString& printer, int id)
+    {
+        (void)printer;
+        (void)id;
+    }
     virtual std::chrono::steady_clock::time_point now() = 0;
     virtual void sleep(std::chrono::milliseconds duration) = 0;
 };
@@ -31,6 +37,7 @@ class CupsPrintJobWatch final : public PrintJobWatch
 {
 public:
     std::optional<PrintJobState> newestJob(const QString& printer) override;
+    void cancelJob(const QString& printer, int id) override;
     std::chrono::steady_clock::time_point now() override;
     void sleep(std::chrono::milliseconds duration) override;
 };

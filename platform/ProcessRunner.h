@@ -19,9 +19,10 @@ struct ProcessRequest
     // Changes to the caller's environment: a value sets the variable, nullopt removes it.
     std::vector<std::pair<QString, std::optional<QString>>> environment;
     // Empty: wait as long as it takes. Otherwise the process group is ended when the
-    // time is up.
+    // time is up. Only the program itself is waited for, never the rest of its group.
     std::optional<std::chrono::milliseconds> timeout;
-    // End whatever the program left running in its process group once it has exited.
+    // Kill whatever the program left running in its process group once it has exited
+    // (without waiting for it: what left the program is not ours to reap).
     bool endGroupOnExit = false;
 };
 

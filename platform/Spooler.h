@@ -17,4 +17,11 @@ public:
     virtual ~Spooler() = default;
     virtual Result<SavedPrinter> defaultPrinter() = 0;
     virtual Status setDefaultPrinter(const SavedPrinter& name) = 0;
+    // Whether the print service runs and the printer takes and prints jobs now. A
+    // failure says what is wrong and how to put it right.
+    virtual Status checkPrinter(const QString& name)
+    {
+        (void)name;
+        return {};
+    }
 };

@@ -34,6 +34,9 @@ PicturePrinter::Result QtPicturePrinter::printPicture(const QString& picturePath
         return result;
     }
     painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+    // Qt's printing would otherwise store a photo-like picture as JPEG on its way
+    // to the printer, and "Flate" could no longer give the user's pixels back.
+    painter.setRenderHint(QPainter::LosslessImageRendering, true);
     // QPrinter's coordinates are printer pixels with the origin at the top-left
     // corner of the printable area.
     painter.drawImage(QRect(0, 0, 3 * picture.width(), 3 * picture.height()), picture);

@@ -9,7 +9,7 @@ qt6-base-dev qt6-base-dev-tools libqt6svg6 qt6-qpa-plugins libgl-dev
 libgtest-dev libgmock-dev
 libcups2-dev cups cups-client cups-bsd cups-filters cups-ipp-utils
 ghostscript
-libreoffice-calc libreoffice-writer libreoffice-impress libreoffice-core
+libreoffice-calc libreoffice-writer libreoffice-impress libreoffice-core libreoffice-dev
 poppler-utils qpdf
 fonts-dejavu-core fonts-liberation2
 xvfb xauth imagemagick xdotool desktop-file-utils

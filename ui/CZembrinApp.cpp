@@ -9,8 +9,23 @@
 #include <QApplication>
 #include <QSessionManager>
 
+#include "RunShutdown.h"
+
+#include <QMetaObject>
+
+#include <atomic>
 #include <cerrno>
 #include <optional>
+
+#include <unistd.h>
+
+namespace {
+
+// The running main window, for the signal thread.
+std::atomic<CZembrinDlg*> g_mainWindow{nullptr};
+std::atomic<StandardEngine*> g_engine{nullptr};
+
+} // namespace
 
 QString CZembrinApp::InstanceLockFile(const QString& workFolder)
 {
@@ -36,7 +51,14 @@ int CZembrinApp::InitInstance()
     QCoreApplication::setOrganizationName(QStringLiteral("Local AppWizard-Generated Applications"));
 
     StandardEngine engine;
+    // A run that ended abruptly (a crash, a power cut) may have left the user's
+    // default printer on "Pellucor": put it back before anything else.
+    if (const Status recovered = RecoverAfterAbruptEnd(work, engine.spooler()); !recovered.ok())
+        ShowMessageBox(recovered.message());
+
     CZembrinDlg dialog(engine.converters(), engine.services());
+    g_engine = &engine;
+    g_mainWindow = &dialog;
     // A logout during a run would end the program under the worker: ask the session
     // to wait while a conversion runs.
     QObject::connect(qApp, &QGuiApplication::commitDataRequest, &dialog,
@@ -47,5 +69,30 @@ int CZembrinApp::InitInstance()
                          }
                      });
     dialog.DoModal();
+    g_mainWindow = nullptr;
+    g_engine = nullptr;
     return 0;
+}
+
+void CZembrinApp::SessionEnds(int signal)
+{
+    CZembrinDlg* window = g_mainWindow.load();
+    StandardEngine* engine = g_engine.load();
+    if (window != nullptr && engine != nullptr && window->convertPage().IsBusy()) {
+        // The worker may be blocked in a program that is about to be ended: it is not
+        // waited for, the process ends here.
+        (void)AbandonRun(engine->services().workFolder, engine->spooler(), engine->jobs());
+        ::_exit(128 + signal);
+    }
+    if (window != nullptr)
+        // Every open box and dialog goes with the main window.
+        QMetaObject::invokeMethod(
+            window,
+            [window] {
+                window->done(IDCANCEL);
+                QCoreApplication::exit(0);
+            },
+            Qt::QueuedConnection);
+    else
+        ::_exit(128 + signal);
 }

@@ -13,4 +13,10 @@ public:
 
     // The lock file that marks a running copy, in the user's work folder.
     static QString InstanceLockFile(const QString& workFolder);
+
+    // SIGTERM, SIGHUP or SIGINT (the session ends, the terminal goes): between runs
+    // the main window closes as by its close button; during a run the run is
+    // abandoned (its programs ended, its files removed, the default printer put
+    // back) and the program ends with 128 + the signal. Runs on the signal thread.
+    static void SessionEnds(int signal);
 };

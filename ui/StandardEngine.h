@@ -22,6 +22,8 @@ public:
 
     const ConverterTable& converters() const { return m_converters; }
     ConverterServices& services() { return m_services; }
+    Spooler& spooler() { return m_spooler; }
+    PrintJobWatch& jobs() { return m_jobs; }
 
 private:
     PosixProcessRunner m_processes;

@@ -92,7 +92,7 @@ void fakeGhostscript(FakeProcessRunner& runner, EventLog& log, const QString& wo
                    QString::fromLatin1(readFile(PostScriptSpoolFile(work))));
         for (const QString& a : r.arguments)
             if (a.startsWith(QStringLiteral("-sOutputFile=")))
-                writeFile(a.mid(13), "%PDF-1.4 from gs");
+                writeFile(a.mid(13), "%PDF-1.4 from gs\n%%EOF\n");
         return exitedWith(0);
     });
 }

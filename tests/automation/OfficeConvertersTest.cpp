@@ -186,6 +186,7 @@ TEST_F(ConvertWordTest, CallsTheServerInOrderAndWaitsForBackgroundPrinting)
         QStringLiteral("wait 1000 ms"),
         QStringLiteral("ghostscript on %!PS new document"),
         QStringLiteral("set default printer Office"),
+        QStringLiteral("get default printer"),
         WordQuitCall,
         QStringLiteral("release Application"),
         QStringLiteral("release Documents"),
@@ -221,8 +222,9 @@ TEST_F(ConvertWordTest, BackgroundPrintingThatNeverEndsIsGivenUp)
     EXPECT_GE(jobs.elapsed, BackgroundPrintingLimit);
     EXPECT_FALSE(logText().contains(QStringLiteral("ghostscript")));
     EXPECT_EQ(
-        log.mid(log.size() - 5),
-        (QStringList{QStringLiteral("set default printer Office"), WordQuitCall,
+        log.mid(log.size() - 6),
+        (QStringList{QStringLiteral("set default printer Office"),
+                     QStringLiteral("get default printer"), WordQuitCall,
                      QStringLiteral("release Application"), QStringLiteral("release Documents"),
                      QStringLiteral("release Document")}));
 }
@@ -323,7 +325,8 @@ TEST_F(ConvertWordTest, FailingCallEndsTheFileCleanly)
         EXPECT_FALSE(logText().contains(QStringLiteral("ghostscript")));
         const qsizetype quit = log.indexOf(WordQuitCall);
         ASSERT_GE(quit, 1) << logText().toStdString();
-        EXPECT_EQ(log[quit - 1], QStringLiteral("set default printer Office"));
+        EXPECT_EQ(log.mid(quit - 2, 2), (QStringList{QStringLiteral("set default printer Office"),
+                                                     QStringLiteral("get default printer")}));
         EXPECT_EQ(log.size(), quit + 1 + row.released) << logText().toStdString();
         EXPECT_EQ(log[quit + 1], QStringLiteral("release Application"));
         EXPECT_EQ(spooler.current, SavedPrinter(QStringLiteral("Office")));
@@ -398,6 +401,7 @@ TEST_F(ConvertPowerPointTest, CallsTheServerInOrder)
         QStringLiteral("wait 500 ms"),
         QStringLiteral("ghostscript on %!PS slides"),
         QStringLiteral("set default printer Office"),
+        QStringLiteral("get default printer"),
         QStringLiteral("Application method 2021 ()"),
         QStringLiteral("release Application"),
         QStringLiteral("release Presentations"),
@@ -451,7 +455,8 @@ TEST_F(ConvertPowerPointTest, FailingCallEndsTheFileCleanly)
         EXPECT_FALSE(log.contains(QStringLiteral("wait 500 ms")));
         const qsizetype quit = log.indexOf(QStringLiteral("Application method 2021 ()"));
         ASSERT_GE(quit, 1) << logText().toStdString();
-        EXPECT_EQ(log[quit - 1], QStringLiteral("set default printer Office"));
+        EXPECT_EQ(log.mid(quit - 2, 2), (QStringList{QStringLiteral("set default printer Office"),
+                                                     QStringLiteral("get default printer")}));
         EXPECT_EQ(log[quit + 1], QStringLiteral("release Application"));
         EXPECT_EQ(spooler.current, SavedPrinter(QStringLiteral("Office")));
     }

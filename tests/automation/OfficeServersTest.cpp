@@ -4,8 +4,8 @@
 #include "WordApplication.h"
 
 #include "AutomationRegistry.h"
+#include "FakeOffice.h"
 #include "Fakes.h"
-#include "ProcessArguments.h"
 #include "TestFiles.h"
 
 #include <QDir>
@@ -14,14 +14,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-QString filterOf(const ProcessRequest& request)
-{
-    for (const QString& a : request.arguments)
-        if (a.startsWith(QStringLiteral("--infilter=")))
-            return a.mid(11);
-    return {};
-}
 
 struct FakeQueues final : PrintQueues
 {
@@ -39,24 +31,7 @@ struct FakeQueues final : PrintQueues
 class OfficeServerTest : public testing::Test
 {
 protected:
-    OfficeServerTest()
-    {
-        options.profileFolder = scratch.file(QStringLiteral("profile"));
-        spooler.current = QStringLiteral("Office");
-        // LibreOffice as far as these tests need it: --convert-to writes the copy.
-        runner.on(QStringLiteral("soffice"), [this](const ProcessRequest& r) {
-            const QString format = argumentAfter(r.arguments, QStringLiteral("--convert-to"));
-            if (!format.isEmpty()) {
-                if (!loads)
-                    return exitedWith(0, "Error: source file could not be loaded\n");
-                writeFile(argumentAfter(r.arguments, QStringLiteral("--outdir")) +
-                              QLatin1Char('/') + QFileInfo(r.arguments.last()).completeBaseName() +
-                              QLatin1Char('.') + format,
-                          "copy");
-            }
-            return exitedWith(0);
-        });
-    }
+    OfficeServerTest() { spooler.current = QStringLiteral("Office"); }
 
     QString fixture(const QString& name, const QByteArray& bytes)
     {
@@ -65,17 +40,15 @@ protected:
     }
 
     ScratchFolder scratch;
-    LibreOfficeOptions options;
-    FakeProcessRunner runner;
+    FakeOffice office;
     FakeSpooler spooler;
     FakeQueues queues;
-    bool loads = true;
 };
 
 class WordServerTest : public OfficeServerTest
 {
 protected:
-    WordServerTest() : application(CreateWordApplication(runner, spooler, queues, options)) {}
+    WordServerTest() : application(CreateWordApplication(office, spooler, queues)) {}
 
     Result<Variant> open(const QString& path, qint32 format)
     {
@@ -137,28 +110,26 @@ TEST_F(WordServerTest, OpenLoadsThroughTheFilterOfItsFormat)
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
-        runner.requests.clear();
+        office.loads.clear();
         const auto opened = open(fixture(QString::fromLatin1(row.name), row.bytes), row.format);
         if (!row.filter) {
             EXPECT_FALSE(opened.ok());
-            EXPECT_TRUE(runner.requests.isEmpty());
+            EXPECT_TRUE(office.loads.isEmpty());
             continue;
         }
         ASSERT_TRUE(opened.ok()) << opened.status().message().toStdString();
         EXPECT_EQ(opened.value().vt(), VT_DISPATCH);
-        ASSERT_EQ(runner.requests.size(), 1);
-        EXPECT_EQ(filterOf(runner.requests.first()), QString::fromLatin1(row.filter));
-        EXPECT_EQ(argumentAfter(runner.requests.first().arguments, QStringLiteral("--convert-to")),
-                  QStringLiteral("odt"));
+        ASSERT_EQ(office.loads.size(), 1);
+        EXPECT_EQ(office.loads.first().filter, QString::fromLatin1(row.filter));
     }
     EXPECT_FALSE(open(scratch.file(QStringLiteral("missing.docx")), 0).ok());
-    loads = false;
+    office.loadsFiles = false;
     const auto failed = open(scratch.file(QStringLiteral("a.txt")), 4);
     ASSERT_FALSE(failed.ok());
     EXPECT_TRUE(failed.status().message().contains(QStringLiteral("could not be loaded")));
 }
 
-TEST_F(WordServerTest, PrintOutPrintsTheCopyOnTheActivePrinter)
+TEST_F(WordServerTest, PrintOutPrintsTheDocumentOnTheActivePrinter)
 {
     const QString source = fixture(QStringLiteral("a.txt"), "Hello\n");
     // Until it is set, the active printer is the default.
@@ -177,11 +148,9 @@ TEST_F(WordServerTest, PrintOutPrintsTheCopyOnTheActivePrinter)
     const auto document = open(source, 4).value().toDispatch();
     ASSERT_TRUE(
         document->Invoke(WordMember::PrintOut, DispatchKind::Method, printOutArguments()).ok());
-    ASSERT_EQ(runner.requests.size(), 2);
-    const QStringList& args = runner.requests[1].arguments;
-    EXPECT_EQ(argumentAfter(args, QStringLiteral("--pt")), QStringLiteral("Pellucor"));
-    EXPECT_EQ(filterOf(runner.requests[1]), QStringLiteral("writer8"));
-    EXPECT_TRUE(args.last().endsWith(QStringLiteral("/a.odt"))) << args.last().toStdString();
+    ASSERT_EQ(office.prints.size(), 1);
+    EXPECT_EQ(office.prints[0].printer, QStringLiteral("Pellucor"));
+    EXPECT_TRUE(office.open.contains(office.prints[0].document));
     EXPECT_EQ(spooler.current, SavedPrinter(QStringLiteral("Office")));
 
     queues.unfinished = 2;
@@ -196,7 +165,6 @@ TEST_F(WordServerTest, PrintOutPrintsTheCopyOnTheActivePrinter)
 TEST_F(WordServerTest, RefusesWhatItCannotHonour)
 {
     const auto document = open(fixture(QStringLiteral("a.txt"), "Hello\n"), 4).value().toDispatch();
-    runner.requests.clear();
     const struct
     {
         int index;
@@ -218,7 +186,7 @@ TEST_F(WordServerTest, RefusesWhatItCannotHonour)
         ASSERT_FALSE(printed.ok()) << row.index;
         EXPECT_EQ(printed.status().code(), statusCode(row.code)) << row.index;
     }
-    EXPECT_TRUE(runner.requests.isEmpty());
+    EXPECT_TRUE(office.prints.isEmpty());
 
     QList<Variant> withPassword(12, Variant::missing());
     withPassword[0] = Variant::fromString(scratch.file(QStringLiteral("a.txt")));
@@ -241,6 +209,7 @@ TEST_F(WordServerTest, RefusesWhatItCannotHonour)
                     ->Invoke(WordMember::Quit, DispatchKind::Method,
                              {Variant::byRef(kept), Variant::byRef(kept), Variant::byRef(kept)})
                     .ok());
+    EXPECT_TRUE(office.open.empty()); // Quit closed the document
     EXPECT_FALSE(
         document->Invoke(WordMember::PrintOut, DispatchKind::Method, printOutArguments()).ok());
     EXPECT_FALSE(application->Invoke(WordMember::Documents, DispatchKind::PropertyGet, {}).ok());
@@ -249,7 +218,7 @@ TEST_F(WordServerTest, RefusesWhatItCannotHonour)
 class PowerPointServerTest : public OfficeServerTest
 {
 protected:
-    PowerPointServerTest() : application(CreatePowerPointApplication(runner, spooler, options)) {}
+    PowerPointServerTest() : application(CreatePowerPointApplication(office, spooler)) {}
 
     Result<Variant> open(const QString& path)
     {
@@ -288,14 +257,14 @@ TEST_F(PowerPointServerTest, OpenLoadsPresentationsOnlyAndPrintOutUsesTheDefault
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
-        runner.requests.clear();
+        office.loads.clear();
         const auto opened = open(fixture(QString::fromLatin1(row.name), row.bytes));
         EXPECT_EQ(opened.ok(), row.filter != nullptr);
         if (row.filter) {
-            ASSERT_EQ(runner.requests.size(), 1);
-            EXPECT_EQ(filterOf(runner.requests.first()), QString::fromLatin1(row.filter));
+            ASSERT_EQ(office.loads.size(), 1);
+            EXPECT_EQ(office.loads.first().filter, QString::fromLatin1(row.filter));
         } else {
-            EXPECT_TRUE(runner.requests.isEmpty());
+            EXPECT_TRUE(office.loads.isEmpty());
         }
     }
 
@@ -303,17 +272,14 @@ TEST_F(PowerPointServerTest, OpenLoadsPresentationsOnlyAndPrintOutUsesTheDefault
     const auto active =
         application->Invoke(PowerPointMember::ActivePresentation, DispatchKind::PropertyGet, {});
     ASSERT_TRUE(active.ok());
-    runner.requests.clear();
     spooler.current = QStringLiteral("Pellucor");
     ASSERT_TRUE(active.value()
                     .toDispatch()
                     ->Invoke(PowerPointMember::PrintOut, DispatchKind::Method, printOutArguments())
                     .ok());
-    ASSERT_EQ(runner.requests.size(), 1);
-    EXPECT_EQ(argumentAfter(runner.requests[0].arguments, QStringLiteral("--pt")),
-              QStringLiteral("Pellucor"));
-    EXPECT_EQ(filterOf(runner.requests[0]), QStringLiteral("impress8"));
-    EXPECT_TRUE(runner.requests[0].arguments.last().endsWith(QStringLiteral("/old.odp")));
+    ASSERT_EQ(office.prints.size(), 1);
+    EXPECT_EQ(office.prints[0].printer, QStringLiteral("Pellucor"));
+    EXPECT_EQ(office.prints[0].document, 2u); // old.ppt, opened second
 
     QList<Variant> range = printOutArguments();
     range[0] = Variant::fromI4(2);
@@ -329,7 +295,7 @@ TEST_F(PowerPointServerTest, OpenLoadsPresentationsOnlyAndPrintOutUsesTheDefault
                      ->Invoke(PowerPointMember::PrintOut, DispatchKind::Method, printOutArguments())
                      .ok());
 
-    loads = false;
+    office.loadsFiles = false;
     EXPECT_FALSE(open(scratch.file(QStringLiteral("deck.pptx"))).ok());
 }
 
@@ -353,15 +319,12 @@ TEST_F(PowerPointServerTest, NothingIsActiveBeforeOpenOrAfterQuit)
 
 TEST(OfficeRegistration, CreationFailsWithoutLibreOffice)
 {
-    ScratchFolder scratch;
-    FakeProcessRunner runner;
+    FakeOffice office;
+    office.installed = false;
     FakeSpooler spooler;
     AutomationRegistry registry;
-    LibreOfficeOptions options;
-    options.program = scratch.file(QStringLiteral("no-soffice"));
-    options.profileFolder = scratch.file(QStringLiteral("profile"));
-    RegisterWordApplication(registry, runner, spooler, options);
-    RegisterPowerPointApplication(registry, runner, spooler, options);
+    RegisterWordApplication(registry, office, spooler);
+    RegisterPowerPointApplication(registry, office, spooler);
     // Each names the part of LibreOffice it needs.
     const auto word = registry.createObject(QStringLiteral("Word.Application"));
     ASSERT_FALSE(word.ok());
@@ -369,7 +332,7 @@ TEST(OfficeRegistration, CreationFailsWithoutLibreOffice)
     const auto presentation = registry.createObject(QStringLiteral("PowerPoint.Application"));
     ASSERT_FALSE(presentation.ok());
     EXPECT_TRUE(presentation.status().message().contains(QStringLiteral("libreoffice-impress")));
-    EXPECT_TRUE(runner.requests.isEmpty());
+    EXPECT_TRUE(office.loads.isEmpty());
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "CommandLine.h"
 #include "CommandLineRun.h"
+#include "ConversionLock.h"
 #include "Terminal.h"
 #include "TerminalPage.h"
 
@@ -10,6 +11,9 @@
 #include "TestFiles.h"
 
 #include <QDir>
+
+#include <thread>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -85,6 +89,73 @@ TEST(CommandLineTest, UsageErrorsSayWhatIsWrong)
     EXPECT_EQ(parse({"--help"}).action, ParsedCommandLine::Action::ShowHelp);
     EXPECT_TRUE(parse({"--help"}).text.contains(QStringLiteral("--jpeg-quality")));
     EXPECT_EQ(parse({"--version"}).action, ParsedCommandLine::Action::ShowVersion);
+}
+
+// Passwords come from the first line of a file, or standard input for "-", so that
+// they never stand in the process's arguments; each may come from one place only.
+TEST(CommandLineTest, PasswordsComeFromFiles)
+{
+    ScratchFolder scratch;
+    const QString owner = scratch.file(QStringLiteral("owner"));
+    const QString user = scratch.file(QStringLiteral("user"));
+    writeFile(owner, "own \"er\" \\ (x)\r\nsecond line\n");
+    writeFile(user, "Kennwort für 年度");
+    const QStringList args{QStringLiteral("--owner-password-file"), owner,
+                           QStringLiteral("--user-password-file"), user, QStringLiteral("a.xls")};
+    ParsedCommandLine p = ParseCommandLine(args);
+    ASSERT_EQ(p.action, ParsedCommandLine::Action::Convert) << p.text.toStdString();
+    EXPECT_EQ(p.options.settings.ownerPassword, QStringLiteral("own \"er\" \\ (x)"));
+    EXPECT_EQ(p.options.settings.userPassword, QStringLiteral("Kennwort für 年度"));
+    EXPECT_EQ(p.options.settings.securityEnabled, 1);
+    EXPECT_EQ(p.options.settings.userPasswordEnabled, 1);
+
+    QStringList asked;
+    const PasswordReader fromInput = [&](const QString& path,
+                                         const QString& prompt) -> Result<QString> {
+        asked << path + QLatin1Char('|') + prompt;
+        return QStringLiteral("typed");
+    };
+    p = ParseCommandLine(
+        {QStringLiteral("--owner-password-file"), QStringLiteral("-"), QStringLiteral("a.xls")},
+        fromInput);
+    ASSERT_EQ(p.action, ParsedCommandLine::Action::Convert) << p.text.toStdString();
+    EXPECT_EQ(p.options.settings.ownerPassword, QStringLiteral("typed"));
+    EXPECT_EQ(asked, QStringList{QStringLiteral("-|Owner password: ")});
+
+    const struct
+    {
+        QStringList args;
+        const char* says;
+    } refused[] = {
+        {{QStringLiteral("--owner-password-file"), scratch.file(QStringLiteral("none")),
+          QStringLiteral("a.xls")},
+         "cannot be read"},
+        {{QStringLiteral("--owner-password-file"), scratch.file(QStringLiteral("empty")),
+          QStringLiteral("a.xls")},
+         "is empty"},
+        {{QStringLiteral("--owner-password"), QStringLiteral("x"),
+          QStringLiteral("--owner-password-file"), owner, QStringLiteral("a.xls")},
+         "give the owner password once"},
+        {{QStringLiteral("--owner-password-file"), QStringLiteral("-"),
+          QStringLiteral("--user-password-file"), QStringLiteral("-"), QStringLiteral("a.xls")},
+         "only one password can come from standard input"},
+        {{QStringLiteral("--user-password-file"), user, QStringLiteral("a.xls")},
+         "needs an owner password"},
+        {{QStringLiteral("--owner-password-file"), owner}, "no FILE given"},
+    };
+    writeFile(scratch.file(QStringLiteral("empty")), "");
+    for (const auto& c : refused) {
+        SCOPED_TRACE(c.says);
+        asked.clear();
+        p = ParseCommandLine(c.args,
+                             c.args.contains(QStringLiteral("-")) ? fromInput : ReadPasswordFile);
+        EXPECT_EQ(p.action, ParsedCommandLine::Action::UsageError);
+        EXPECT_TRUE(p.text.contains(QString::fromUtf8(c.says))) << p.text.toStdString();
+        EXPECT_TRUE(asked.isEmpty()) << "nothing is asked on a command line that is wrong anyway";
+    }
+    const QString help = ParseCommandLine({QStringLiteral("--help")}).text;
+    EXPECT_TRUE(help.contains(QStringLiteral("visible to other users"))) << help.toStdString();
+    EXPECT_TRUE(help.contains(QStringLiteral("--owner-password-file")));
 }
 
 class RecordingTerminal final : public Terminal
@@ -184,6 +255,75 @@ TEST_F(CommandLineRunTest, ExistingPdfIsKeptUnlessOverwriteOrYes)
     EXPECT_EQ(run(), 0);
     EXPECT_EQ(terminal.questions.size(), 2);
     EXPECT_EQ(readFile(out + QStringLiteral("/a.pdf")), "%PDF new");
+}
+
+// Two inputs that make the same PDF: refused as a usage error before anything is
+// converted, naming every input of every clash; with or without --overwrite.
+TEST_F(CommandLineRunTest, InputsThatMakeTheSamePdfAreRefusedUpFront)
+{
+    QDir().mkpath(in + QStringLiteral("/a"));
+    QDir().mkpath(in + QStringLiteral("/b"));
+    const QString ax = input(QStringLiteral("a/x.xlsx")), bx = input(QStringLiteral("b/x.xlsx"));
+    const QString xls = input(QStringLiteral("x.xls")), y = input(QStringLiteral("a/y.png")),
+                  by = input(QStringLiteral("b/y.jpg")), z = input(QStringLiteral("z.xlsx"));
+    for (bool overwrite : {false, true}) {
+        SCOPED_TRACE(overwrite);
+        terminal.err.clear();
+        options.overwrite = overwrite;
+        options.files = {ax, z, bx, y, xls, by};
+        EXPECT_EQ(run(), 2);
+        EXPECT_TRUE(terminal.out.isEmpty());
+        EXPECT_TRUE(QDir(out).isEmpty()) << "nothing was converted";
+        ASSERT_GE(terminal.err.size(), 2);
+        EXPECT_EQ(
+            terminal.err[0],
+            QStringLiteral("tabloria-convert: these files would all become %1/x.pdf: %2, %3, %4")
+                .arg(out, ax, bx, xls));
+        EXPECT_EQ(terminal.err[1],
+                  QStringLiteral("tabloria-convert: these files would all become %1/y.pdf: %2, %3")
+                      .arg(out, y, by));
+    }
+
+    // The same file twice is a clash too; a relative name is shown as typed.
+    terminal.err.clear();
+    const QString old = QDir::currentPath();
+    QDir::setCurrent(in);
+    options.files = {QStringLiteral("z.xlsx"), z};
+    EXPECT_EQ(run(), 2);
+    QDir::setCurrent(old);
+    ASSERT_FALSE(terminal.err.isEmpty());
+    EXPECT_TRUE(terminal.err[0].endsWith(QStringLiteral(": z.xlsx, ") + z))
+        << terminal.err[0].toStdString();
+}
+
+// A second run waits behind the first for as long as it takes, says once which
+// process holds the lock and shows the time waited.
+TEST(ConversionLockTest, WaitSaysWhoHoldsTheLockAndShowsTheWait)
+{
+    ScratchFolder scratch;
+    const QString path = scratch.file(QStringLiteral("conversion.lock"));
+    std::optional<Result<InstanceLock>> first(
+        InstanceLock::acquire(path, InstanceLock::Mode::TryOnce));
+    ASSERT_TRUE(first->ok());
+    EXPECT_EQ(InstanceLock::holder(path), ::getpid());
+
+    RecordingTerminal terminal;
+    int pauses = 0;
+    const Result<InstanceLock> second =
+        AcquireConversionLock(path, terminal, [&](std::chrono::milliseconds) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            if (++pauses == 8)
+                first.reset(); // the first run ends
+        });
+    ASSERT_TRUE(second.ok()) << second.status().message().toStdString();
+    EXPECT_EQ(pauses, 8);
+    ASSERT_EQ(terminal.err.size(), 1);
+    EXPECT_TRUE(terminal.err.first().contains(QStringLiteral("process %1").arg(::getpid())))
+        << terminal.err.first().toStdString();
+    EXPECT_TRUE(terminal.err.first().contains(QStringLiteral("Ctrl-C")));
+    EXPECT_EQ(terminal.progress.size(), 7);
+    EXPECT_TRUE(terminal.progress.last().startsWith(QStringLiteral("waiting for process")))
+        << terminal.progress.last().toStdString();
 }
 
 TEST_F(CommandLineRunTest, UnusableOutputFolderStopsBeforeConverting)

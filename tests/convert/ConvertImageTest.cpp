@@ -63,7 +63,7 @@ protected:
             ghostscriptRead = readFile(PostScriptSpoolFile(work));
             for (const QString& a : r.arguments)
                 if (a.startsWith(QStringLiteral("-sOutputFile=")))
-                    writeFile(a.mid(13), "%PDF");
+                    writeFile(a.mid(13), "%PDF\n%%EOF\n");
             return exitedWith(0);
         });
     }

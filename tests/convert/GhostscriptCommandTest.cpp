@@ -1,4 +1,5 @@
 #include "GhostscriptCommand.h"
+#include "Pdfmarks.h"
 
 #include <gtest/gtest.h>
 
@@ -144,8 +145,95 @@ TEST(GhostscriptCommandTest, ArgumentsCarryAnyTextAsOneArgumentEach)
     // The distiller parameters run before the spool file, the pdfmarks file after it.
     const qsizetype c = args.indexOf(QStringLiteral("-c"));
     ASSERT_GE(c, 0);
-    EXPECT_TRUE(args[c + 1].endsWith(QStringLiteral(">> setdistillerparams")));
+    EXPECT_TRUE(args[c + 1].endsWith(QStringLiteral("/PassThroughJPEGImages false\n>> setdistillerparams")))
+        << "Flate, the default, keeps no JPEG data";
     EXPECT_EQ(args.mid(c + 2), (QStringList{QStringLiteral("-f"), QStringLiteral("/w/tmp.ps"), QStringLiteral("/w/pdfmarks")}));
+}
+
+// The security arguments go through an argument file, whose lines Ghostscript reads
+// back as exactly these arguments (a real Ghostscript opens the PDFs made this way
+// in the integration tests).
+TEST(GhostscriptCommandTest, ArgumentFileLinesQuoteWhatGhostscriptWouldSplitOrEat)
+{
+    const struct
+    {
+        const char* argument;
+        const char* line;
+    } cases[] = {
+        {"-sOwnerPassword=plain", "-sOwnerPassword=plain \n"},
+        {"-sOwnerPassword=two words", "-sOwnerPassword=\"two words\" \n"},
+        {"-sOwnerPassword=tab\there", "-sOwnerPassword=\"tab\there\" \n"},
+        {"-sOwnerPassword=say \"hi\"", "-sOwnerPassword=\"say \\\"hi\\\"\" \n"},
+        {"-sOwnerPassword=\"lead", "-sOwnerPassword=\\\"lead \n"},
+        {"-sOwnerPassword=back\\slash", "-sOwnerPassword=back\\slash \n"},
+        {"-sOwnerPassword=ends\\", "-sOwnerPassword=ends\\ \n"},
+        {"-sOwnerPassword=a\\\"b", "-sOwnerPassword=a\\\\\"b \n"},
+        {"-sOwnerPassword=(paren) )(", "-sOwnerPassword=\"(paren) )(\" \n"},
+        {"-sOwnerPassword=#hash", "-sOwnerPassword=#hash \n"},
+        {"-sOwnerPassword=Kennwort für 年度", "-sOwnerPassword=\"Kennwort für 年度\" \n"},
+        {"-sOwnerPassword=", "-sOwnerPassword= \n"},
+        // What quoting cannot carry goes as the hex of its bytes.
+        {"-sUserPassword=blank and\\", "-dUserPassword=<626c616e6b20616e645c>\n"},
+        {"-sUserPassword=line\nbreak", "-dUserPassword=<6c696e650a627265616b>\n"},
+        {"-dPermissions=-3784", "-dPermissions=-3784 \n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.argument);
+        EXPECT_EQ(ArgumentFileLine(QString::fromUtf8(c.argument)), QByteArray(c.line));
+    }
+}
+
+TEST(GhostscriptCommandTest, SecurityArgumentsLeaveTheCommandLineForTheArgumentFile)
+{
+    ConversionSettings s;
+    s.securityEnabled = 1;
+    s.ownerPasswordEnabled = 1;
+    s.userPasswordEnabled = 1;
+    s.ownerPassword = QStringLiteral("secret owner");
+    s.userPassword = QStringLiteral("opensesame");
+    s.encryptionLevel = 1;
+    s.printingBox = 1;
+    const GhostscriptCommand cmd =
+        BuildGhostscriptCommand(s, QStringLiteral("/o/x.pdf"), QStringLiteral("/w/tmp.ps"),
+                                QStringLiteral("/w/pdfmarks"), {});
+    const QStringList args = cmd.arguments(QStringLiteral("/w/ghostscript.args"));
+    EXPECT_FALSE(args.join(QLatin1Char(' ')).contains(QStringLiteral("secret")));
+    EXPECT_FALSE(args.join(QLatin1Char(' ')).contains(QStringLiteral("opensesame")));
+    QStringList expected = cmd.arguments();
+    const qsizetype first = expected.indexOf(QStringLiteral("-sOwnerPassword=secret owner"));
+    ASSERT_GE(first, 0);
+    expected.remove(first, 5);
+    expected.insert(first, QStringLiteral("@/w/ghostscript.args"));
+    EXPECT_EQ(args, expected);
+    EXPECT_EQ(cmd.securityArgumentFile(),
+              QByteArray("-sOwnerPassword=\"secret owner\" \n-sUserPassword=opensesame \n"
+                         "-dEncryptionR=3 \n-dKeyLength=128 \n-dPermissions=-2048 \n"));
+    // The text for logs and tests stays the classic one line.
+    EXPECT_TRUE(cmd.commandLineText().contains(QStringLiteral(
+        "-sOwnerPassword=\"secret owner\" -sUserPassword=\"opensesame\" -dEncryptionR=3")));
+
+    s.securityEnabled = 0;
+    const GhostscriptCommand open =
+        BuildGhostscriptCommand(s, QStringLiteral("/o/x.pdf"), QStringLiteral("/w/tmp.ps"),
+                                QStringLiteral("/w/pdfmarks"), {});
+    EXPECT_FALSE(open.hasSecurityArguments());
+    EXPECT_EQ(open.arguments(QStringLiteral("/w/ghostscript.args")), open.arguments());
+}
+
+// Ghostscript copies JPEG data through unless told not to: with "Flate" the
+// parameters run ahead of the spool file say so; the pdfmarks file stays as it is.
+TEST(GhostscriptCommandTest, OnlyFlateStopsJpegPassThrough)
+{
+    for (const char* images : {"Flate", "JPEG", "Automatic"}) {
+        SCOPED_TRACE(images);
+        ConversionSettings s;
+        s.imageCompression = QString::fromLatin1(images);
+        const GhostscriptCommand cmd = BuildGhostscriptCommand(s, QStringLiteral("/o/x.pdf"), QStringLiteral("/w/tmp.ps"),
+                                                               QStringLiteral("/w/pdfmarks"), {});
+        EXPECT_EQ(cmd.leadingParameters.contains(QStringLiteral("/PassThroughJPEGImages false")),
+                  s.imageCompression == QLatin1String("Flate"));
+        EXPECT_FALSE(DistillerParametersText(s).contains(QStringLiteral("PassThrough")));
+    }
 }
 
 } // namespace

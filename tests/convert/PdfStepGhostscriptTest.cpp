@@ -4,6 +4,7 @@
 
 #include "Fakes.h"
 #include "PosixProcessRunner.h"
+#include "PrintJob.h"
 #include "TestFiles.h"
 
 #include <QDir>
@@ -28,6 +29,8 @@ protected:
 
     PdfStepResult convert(const QString& name = QStringLiteral("Book.xlsx"))
     {
+        // The step removes the spool file once it is done with it.
+        writeFile(work + QStringLiteral("/tmp.ps"), spool);
         PdfStepServices services{runner, spooler, prompter, work, QStringLiteral("/nonexistent")};
         return ConvertPostScriptToPdf(QStringLiteral("/data/") + name, dest, settings, SavedPrinter(), services);
     }
@@ -63,6 +66,7 @@ protected:
     }
 
     ScratchFolder scratch;
+    QByteArray spool = samplePostScript(); // what the printer left in the spool file
     QString work;
     QString dest;
     ConversionSettings settings;
@@ -85,9 +89,21 @@ TEST_F(GhostscriptPdfStepTest, DescriptionReachesThePdf)
     EXPECT_TRUE(out.contains(QStringLiteral("Pages:           1\n")));
 }
 
-TEST_F(GhostscriptPdfStepTest, WithoutDescriptionThePrintedTitleStays)
+// The printed job's title is the office's internal name for the document; the PDF
+// is named after the source file and its author is the user.
+TEST_F(GhostscriptPdfStepTest, WithoutDescriptionTheFileNameIsTheTitle)
 {
-    EXPECT_TRUE(info(convertAndGetPath()).contains(QStringLiteral("Title:           Printed title\n")));
+    for (const char* name : {"budget.xls", "報告.xlsx", "photo (1).png"}) {
+        const PdfStepResult result = convert(QString::fromUtf8(name));
+        ASSERT_TRUE(result.written) << result.failure.toStdString();
+        const QString out = info(result.outputPath);
+        EXPECT_TRUE(
+            out.contains(QStringLiteral("Title:           %1\n").arg(QString::fromUtf8(name))))
+            << out.toStdString();
+        EXPECT_TRUE(
+            out.contains(QStringLiteral("Author:          %1\n").arg(CurrentUserFullName())))
+            << out.toStdString();
+    }
 }
 
 TEST_F(GhostscriptPdfStepTest, VersionItemSetsThePdfVersion)
@@ -133,6 +149,33 @@ TEST_F(GhostscriptPdfStepTest, SecurityVariantsReadBack)
         EXPECT_EQ(runTool({QStringLiteral("qpdf"), QStringLiteral("--password=") + c.owner, QStringLiteral("--check"), pdf})
                       .exitCode,
                   0);
+    }
+}
+
+// Passwords that a shell or an argument file would mangle reach the PDF exactly:
+// opened with the owner password, the PDF gives back the user password as set.
+TEST_F(GhostscriptPdfStepTest, EveryPasswordOpensThePdfExactly)
+{
+    const QStringList passwords{QStringLiteral("two words"),   QStringLiteral("say \"hi\""),
+                                QStringLiteral("\"lead"),      QStringLiteral("back\\slash"),
+                                QStringLiteral("ends\\"),      QStringLiteral("a\\\"b"),
+                                QStringLiteral("(paren) )("),  QStringLiteral("#hash"),
+                                QStringLiteral("blank and\\"), QStringLiteral("Kennwort für")};
+    for (const QString& user : passwords) {
+        SCOPED_TRACE(user.toStdString());
+        const QString owner = QStringLiteral("own ") + user;
+        enableSecurity(owner, user, 1);
+        const QString pdf = convertAndGetPath();
+        const QString shown = encryption(pdf, owner);
+        EXPECT_TRUE(shown.contains(QStringLiteral("User password = ") + user + QLatin1Char('\n')))
+            << shown.toStdString();
+        EXPECT_EQ(runTool({QStringLiteral("pdfinfo"), QStringLiteral("-upw"), user, pdf}).exitCode,
+                  0);
+        EXPECT_NE(runTool({QStringLiteral("pdfinfo"), QStringLiteral("-upw"),
+                           user + QLatin1Char('x'), pdf})
+                      .exitCode,
+                  0);
+        EXPECT_FALSE(QFile::exists(work + QStringLiteral("/ghostscript.args")));
     }
 }
 
@@ -189,12 +232,14 @@ TEST_F(GhostscriptPdfStepTest, UnusualFileNamesArriveUnharmed)
 TEST_F(GhostscriptPdfStepTest, BrokenPostScriptLeavesNothingBehind)
 {
     writeFile(dest + QStringLiteral("/Book.pdf"), "the old one");
-    writeFile(work + QStringLiteral("/tmp.ps"), "%!PS\n/undefinedthing load showpage\n");
+    spool = "%!PS\n/undefinedthing load showpage\n";
     const PdfStepResult result = convert();
     EXPECT_FALSE(result.written);
     EXPECT_TRUE(result.failure.startsWith(QStringLiteral("Ghostscript ended with exit code"))) << result.failure.toStdString();
     EXPECT_EQ(QDir(dest).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("Book.pdf")});
     EXPECT_EQ(readFile(dest + QStringLiteral("/Book.pdf")), "the old one");
+    EXPECT_EQ(QDir(work).entryList(QDir::Files | QDir::Hidden), QStringList())
+        << "no work file is left";
     // The run was waited for: no Ghostscript of ours is left.
     EXPECT_NE(runTool({QStringLiteral("pgrep"), QStringLiteral("-f"), work}).exitCode, 0);
 }

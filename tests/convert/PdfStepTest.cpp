@@ -2,6 +2,7 @@
 
 #include "Fakes.h"
 #include "Pdfmarks.h"
+#include "PrintJob.h"
 #include "TestFiles.h"
 
 #include <QDir>
@@ -38,10 +39,11 @@ protected:
     // Ghostscript that writes `pdf` into its output file and exits with `code`.
     void ghostscriptWrites(const QByteArray& pdf, int code = 0)
     {
-        runner.on(QStringLiteral("gs"), [pdf, code](const ProcessRequest& r) {
+        runner.on(QStringLiteral("gs"), [this, pdf, code](const ProcessRequest& r) {
             if (isProbe(r))
                 return exitedWith(0, "no");
-            writeFile(outputFileOf(r), pdf);
+            seenPdfmarks = readFile(work + QStringLiteral("/pdfmarks"));
+            writeFile(outputFileOf(r), pdf.isEmpty() ? pdf : pdf + "\n%%EOF\n");
             return exitedWith(code, "Error: /undefined in foo\nOperand stack:\n");
         });
     }
@@ -73,26 +75,65 @@ protected:
     FakeProcessRunner runner;
     FakeSpooler spooler;
     FakePrompter prompter;
+    QByteArray seenPdfmarks; // what Ghostscript found in the pdfmarks file
 };
 
 TEST_F(PdfStepTest, SuccessMovesThePdfIntoPlaceAndRestoresThePrinter)
 {
     settings.title = QStringLiteral("Quarter");
+    settings.author = QStringLiteral("Anne");
     ghostscriptWrites("%PDF-1.3 new");
     const PdfStepResult result = convert();
 
     EXPECT_TRUE(result.written) << result.failure.toStdString();
     EXPECT_EQ(result.outputPath, dest + QStringLiteral("/Sales 2009.pdf"));
-    EXPECT_EQ(readFile(result.outputPath), "%PDF-1.3 new");
+    EXPECT_EQ(readFile(result.outputPath), "%PDF-1.3 new\n%%EOF\n");
     EXPECT_EQ(destinationFiles(), QStringList{QStringLiteral("Sales 2009.pdf")});
-    EXPECT_EQ(readFile(work + QStringLiteral("/pdfmarks")), PdfmarksBytes(settings));
-    EXPECT_EQ(QFile::permissions(work) & (QFile::ReadGroup | QFile::ReadOther | QFile::WriteOther), 0);
+    EXPECT_EQ(seenPdfmarks, PdfmarksBytes(settings)) << "the typed title and author";
+    EXPECT_EQ(QFile::permissions(work) & (QFile::ReadGroup | QFile::ReadOther | QFile::WriteOther),
+              0);
 
     ASSERT_EQ(ghostscriptRuns().size(), 1);
     const QStringList args = ghostscriptRuns().first().arguments;
     EXPECT_EQ(args.mid(args.size() - 2), (QStringList{work + QStringLiteral("/tmp.ps"), work + QStringLiteral("/pdfmarks")}));
     EXPECT_EQ(spooler.setCalls, QList<SavedPrinter>{QStringLiteral("Office")});
     EXPECT_TRUE(prompter.shown.isEmpty());
+}
+
+// The spool file holds the document unencrypted: after the step, successful or
+// not, no work file is left.
+TEST_F(PdfStepTest, WorkFilesAreRemovedWhateverGhostscriptDid)
+{
+    for (int code : {0, 1}) {
+        SCOPED_TRACE(code);
+        QDir().mkpath(work);
+        QFile::setPermissions(work, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        writeFile(work + QStringLiteral("/tmp.ps"), "%!PS secret");
+        writeFile(work + QStringLiteral("/tmp.ps.job"), "job-id=7\nuser=u\ntitle=t\n");
+        ghostscriptWrites("%PDF", code);
+        convert();
+        EXPECT_FALSE(seenPdfmarks.isEmpty());
+        EXPECT_EQ(QDir(work).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+                  QStringList());
+    }
+}
+
+TEST_F(PdfStepTest, EmptyTitleAndAuthorBecomeTheFileNameAndTheUser)
+{
+    ghostscriptWrites("%PDF");
+    for (const char* name : {"budget.xls", "報告.xlsx", "photo.png", "no dot", "a (b).ods"}) {
+        SCOPED_TRACE(name);
+        convert(QStringLiteral("/data/sub dir/") + QString::fromUtf8(name));
+        ConversionSettings expected = settings;
+        expected.title = QString::fromUtf8(name);
+        expected.author = CurrentUserFullName();
+        EXPECT_EQ(seenPdfmarks, PdfmarksBytes(expected));
+    }
+    settings.title = QStringLiteral("Typed");
+    settings.author = QStringLiteral("Typist");
+    convert();
+    EXPECT_TRUE(seenPdfmarks.startsWith("[ /Title (Typed) \n /Author (Typist)\n/DOCINFO pdfmark"))
+        << seenPdfmarks.toStdString();
 }
 
 TEST_F(PdfStepTest, FailedGhostscriptLeavesAnExistingPdfAndNoTemporaryFile)
@@ -106,6 +147,24 @@ TEST_F(PdfStepTest, FailedGhostscriptLeavesAnExistingPdfAndNoTemporaryFile)
     EXPECT_EQ(readFile(dest + QStringLiteral("/Sales 2009.pdf")), "old pdf");
     EXPECT_EQ(destinationFiles(), QStringList{QStringLiteral("Sales 2009.pdf")});
     EXPECT_EQ(spooler.setCalls, QList<SavedPrinter>{QStringLiteral("Office")});
+}
+
+// Ghostscript may exit 0 although the disk filled up under it: a PDF without its
+// end is no PDF, and the existing one stays.
+TEST_F(PdfStepTest, TruncatedOutputIsAFailure)
+{
+    writeFile(dest + QStringLiteral("/Sales 2009.pdf"), "old pdf");
+    runner.on(QStringLiteral("gs"), [](const ProcessRequest& r) {
+        if (isProbe(r))
+            return exitedWith(0, "no");
+        writeFile(outputFileOf(r), "%PDF-1.4\n1 0 obj <<");
+        return exitedWith(0);
+    });
+    const PdfStepResult result = convert();
+    EXPECT_FALSE(result.written);
+    EXPECT_EQ(result.failure, QStringLiteral("Ghostscript wrote an incomplete PDF"));
+    EXPECT_EQ(destinationFiles(), QStringList{QStringLiteral("Sales 2009.pdf")});
+    EXPECT_EQ(readFile(dest + QStringLiteral("/Sales 2009.pdf")), "old pdf");
 }
 
 TEST_F(PdfStepTest, MissingGhostscriptIsAFailureWithAHint)
@@ -157,13 +216,21 @@ TEST_F(PdfStepTest, PdfmarksThatCannotBeWrittenStopsBeforeGhostscript)
     EXPECT_EQ(spooler.setCalls.size(), 1);
 }
 
-TEST_F(PdfStepTest, FailedRestoreOfThePrinterIsShown)
+// A default printer that is not confirmed back fails the file: shown, the record
+// kept for the next start, and an existing PDF of that name untouched.
+TEST_F(PdfStepTest, UnconfirmedRestoreOfThePrinterFailsTheFile)
 {
-    ghostscriptWrites("%PDF");
+    writeFile(dest + QStringLiteral("/Sales 2009.pdf"), "old pdf");
+    ghostscriptWrites("%PDF new");
     spooler.failSet = true;
-    EXPECT_TRUE(convert().written);
+    const PdfStepResult result = convert();
+    EXPECT_FALSE(result.written);
     ASSERT_EQ(prompter.shown.size(), 1);
-    EXPECT_TRUE(prompter.shown.first().text.contains(QStringLiteral("\"Office\"")));
+    EXPECT_TRUE(prompter.shown.first().text.contains(QStringLiteral("\"Office\"")))
+        << prompter.shown.first().text.toStdString();
+    EXPECT_EQ(result.failure, prompter.shown.first().text);
+    EXPECT_EQ(readFile(dest + QStringLiteral("/Sales 2009.pdf")), "old pdf");
+    EXPECT_EQ(destinationFiles(), QStringList{QStringLiteral("Sales 2009.pdf")});
 }
 
 TEST_F(PdfStepTest, RelativeDestinationBecomesAbsolute)
@@ -193,7 +260,7 @@ TEST_F(PdfStepTest, ShippedGhostscriptIsPreferredAndAskedForSetPdfWrite)
     runner.on(QStringLiteral("/gs/bin/gs"), [](const ProcessRequest& r) {
         if (isProbe(r))
             return exitedWith(0, "yes");
-        writeFile(outputFileOf(r), "%PDF");
+        writeFile(outputFileOf(r), "%PDF\n%%EOF\n");
         return exitedWith(0);
     });
     PdfStepServices services{runner, spooler, prompter, work, scratch.file(QStringLiteral("prog"))};

@@ -40,7 +40,7 @@ QStringList officeProcesses(const QStringList& profileUrls)
 
 QString serverProfileUrl()
 {
-    return QUrl::fromLocalFile(LibreOfficeRunner::DefaultProfileFolder()).toString(QUrl::FullyEncoded);
+    return QUrl::fromLocalFile(DefaultLibreOfficeProfile()).toString(QUrl::FullyEncoded);
 }
 
 void makeWorkbooks(const QString& folder)
@@ -128,5 +128,7 @@ void E2eTest::TearDown()
     const Result<SavedPrinter> after = spooler.defaultPrinter();
     ASSERT_TRUE(after.ok());
     EXPECT_EQ(after.value(), before);
+    // The run is over: its office ends, as the program ends it.
+    office.end();
     EXPECT_EQ(officeProcesses(QStringList{serverProfileUrl()} + otherProfileUrls), QStringList());
 }

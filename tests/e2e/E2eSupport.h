@@ -1,7 +1,9 @@
 #pragma once
 
 #include "CupsSpooler.h"
+#include "StandardServers.h"
 #include "TestFiles.h"
+#include "UnoOffice.h"
 
 #include <QList>
 #include <QString>
@@ -57,6 +59,8 @@ protected:
     static QString fixture(const char* name) { return fixture(QString::fromUtf8(name)); }
 
     static ScratchFolder* fixtures;
+    // The office of the test's run, ended before the checks of TearDown.
+    UnoOffice office{StandardOfficeOptions()};
     CupsSpooler spooler;
     SavedPrinter before;
     // Further LibreOffice profiles of the test whose processes must be gone too.

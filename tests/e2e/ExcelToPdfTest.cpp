@@ -7,6 +7,7 @@
 #include "Pacing.h"
 #include "PosixProcessRunner.h"
 #include "PrintContract.h"
+#include "ProcessSearch.h"
 #include "ProgramFolder.h"
 
 #include "E2eSupport.h"
@@ -22,7 +23,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <csignal>
 #include <cstdio>
+#include <functional>
 
 namespace {
 
@@ -78,7 +81,7 @@ protected:
     {
         E2eTest::SetUp();
         QDir().mkpath(destination());
-        RegisterExcelApplication(registry, processes, spooler);
+        RegisterExcelApplication(registry, office, spooler);
         otherProfileUrls = {referenceProfileUrl()};
     }
 
@@ -202,6 +205,82 @@ TEST_F(ExcelToPdfTest, WhatIsNotAWorkbookGivesNoPdf)
         EXPECT_EQ(spooler.defaultPrinter().value(), before);
         EXPECT_TRUE(prompter.shown.isEmpty());
     }
+}
+
+// The user's default printer, read through CUPS; the first read after arm() first
+// runs the armed action.
+class SpoolerWithHook final : public Spooler
+{
+public:
+    Result<SavedPrinter> defaultPrinter() override
+    {
+        if (auto action = std::exchange(m_action, nullptr))
+            action();
+        return m_cups.defaultPrinter();
+    }
+    Status setDefaultPrinter(const SavedPrinter& name) override
+    {
+        return m_cups.setDefaultPrinter(name);
+    }
+    void arm(std::function<void()> action) { m_action = std::move(action); }
+
+private:
+    CupsSpooler m_cups;
+    std::function<void()> m_action;
+};
+
+// The office is killed while the second workbook waits to be printed: that
+// workbook fails and says why, and the office of the run starts again for the next.
+TEST_F(ExcelToPdfTest, ABatchGoesOnAfterItsOfficeIsKilled)
+{
+    SpoolerWithHook serverSpooler;
+    AutomationRegistry killing;
+    RegisterExcelApplication(killing, office, serverSpooler);
+    ConverterServices services{processes, spooler,          prompter,       pacing,
+                               killing,   UserWorkFolder(), programFolder()};
+
+    ASSERT_TRUE(ConvertExcel(target(), fixture("one sheet.xlsx"), services).written);
+    const std::optional<pid_t> first = office.processId();
+    ASSERT_TRUE(first.has_value());
+
+    // Workbooks.Add has loaded it; PrintOut reads the default printer first.
+    serverSpooler.arm([&] {
+        ::kill(*first, SIGKILL);
+        for (int i = 0; i < 200 && !ProcessHasEnded(*first); ++i)
+            ::usleep(10 * 1000);
+    });
+    const ConverterResult killed = ConvertExcel(target(), fixture("three sheets.xlsx"), services);
+    EXPECT_FALSE(killed.written);
+    EXPECT_FALSE(QFile::exists(killed.outputPath));
+    EXPECT_TRUE(killed.failure.contains(QStringLiteral("LibreOffice was ended by signal 9")))
+        << killed.failure.toStdString();
+    EXPECT_EQ(spooler.defaultPrinter().value(), before);
+
+    prompter.shown.clear();
+    const ConverterResult after = ConvertExcel(target(), fixture("budget.xls"), services);
+    ASSERT_TRUE(after.written) << after.failure.toStdString();
+    EXPECT_TRUE(prompter.shown.isEmpty());
+    EXPECT_NE(office.processId(), first);
+    const CommandOutput text =
+        runTool({QStringLiteral("pdftotext"), after.outputPath, QStringLiteral("-")});
+    EXPECT_TRUE(text.output.contains(QStringLiteral("Old format budget")))
+        << text.output.toStdString();
+}
+
+// The longest name the file system allows (255 bytes) becomes its PDF's name.
+TEST_F(ExcelToPdfTest, LongestFileNameBecomesItsPdf)
+{
+    const QString name = QString(250, QLatin1Char('x')) + QStringLiteral(".xlsx");
+    ASSERT_TRUE(QFile::copy(fixture("one sheet.xlsx"), fixture(name)) ||
+                QFile::exists(fixture(name)));
+    const ConverterResult result = convert(name);
+    ASSERT_TRUE(result.written) << result.failure.toStdString();
+    EXPECT_EQ(result.outputPath, destination() + QLatin1Char('/') + QString(250, QLatin1Char('x')) +
+                                     QStringLiteral(".pdf"));
+    const CommandOutput text =
+        runTool({QStringLiteral("pdftotext"), result.outputPath, QStringLiteral("-")});
+    EXPECT_TRUE(text.output.contains(QStringLiteral("Quarterly sums")))
+        << text.output.toStdString();
 }
 
 } // namespace

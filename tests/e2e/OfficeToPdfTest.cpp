@@ -70,8 +70,8 @@ protected:
     {
         E2eTest::SetUp();
         QDir().mkpath(destination());
-        RegisterWordApplication(registry, processes, spooler);
-        RegisterPowerPointApplication(registry, processes, spooler);
+        RegisterWordApplication(registry, office, spooler);
+        RegisterPowerPointApplication(registry, office, spooler);
     }
 
     static QString destination() { return fixtures->file(QStringLiteral("pdf")); }
@@ -167,6 +167,7 @@ TEST_F(OfficeToPdfTest, WhatDoesNotOpenGivesAMessageAndNoPdf)
         EXPECT_TRUE(prompter.shown.first().text.contains(QStringLiteral("could not open")))
             << result.failure.toStdString();
         EXPECT_EQ(spooler.defaultPrinter().value(), before);
+        office.end();
         EXPECT_EQ(officeProcesses({serverProfileUrl()}), QStringList());
     }
 }

@@ -34,7 +34,7 @@ protected:
         E2eTest::SetUp();
         dest = scratch.file(QStringLiteral("pdf"));
         QDir().mkpath(dest);
-        RegisterStandardServers(registry, processes, spooler);
+        RegisterStandardServers(registry, office, spooler);
     }
 
     ConverterServices services()

@@ -31,7 +31,8 @@ Status FakeSpooler::setDefaultPrinter(const SavedPrinter& name)
     setCalls.append(name);
     if (failSet)
         return Status::failure(QStringLiteral("the spooler is not running"));
-    current = name;
+    if (!ignoreSet)
+        current = name;
     return {};
 }
 

@@ -11,6 +11,7 @@
 #include <deque>
 #include <functional>
 #include <map>
+#include <vector>
 
 // Records every program it was asked to run and answers with a scripted outcome.
 // A handler may act like the program (write its output file, say) before answering.
@@ -37,10 +38,13 @@ class FakeSpooler final : public Spooler
 public:
     Result<SavedPrinter> defaultPrinter() override;
     Status setDefaultPrinter(const SavedPrinter& name) override;
+    Status checkPrinter(const QString&) override { return printerState; }
 
     SavedPrinter current;
     QList<SavedPrinter> setCalls;
     bool failSet = false;
+    bool ignoreSet = false; // answers success and changes nothing, like a service that went away
+    Status printerState;    // what checkPrinter answers
 };
 
 // Answers message boxes from a queue (Ok, then No for any unanswered question) and
@@ -73,7 +77,11 @@ struct FakeJobWatch final : PrintJobWatch
                 job = state;
         return job;
     }
-    std::chrono::steady_clock::time_point now() override { return std::chrono::steady_clock::time_point(elapsed); }
+    void cancelJob(const QString&, int id) override { cancelled.push_back(id); }
+    std::chrono::steady_clock::time_point now() override
+    {
+        return std::chrono::steady_clock::time_point(elapsed);
+    }
     void sleep(std::chrono::milliseconds duration) override
     {
         elapsed += duration;
@@ -89,6 +97,7 @@ struct FakeJobWatch final : PrintJobWatch
 
     std::chrono::milliseconds elapsed{0};
     bool unreachable = false;
+    std::vector<int> cancelled;
     std::multimap<std::chrono::milliseconds, PrintJobState> jobsAt;
     std::multimap<std::chrono::milliseconds, std::function<void()>> actions;
 };
