@@ -279,6 +279,8 @@ void CConvertDlg::Convert()
 
     m_workerDone = false;
     m_worker = StartConversionRun(*this, m_converters, m_services, [this] {
+        if (m_runEndHook)
+            m_runEndHook();
         m_workerDone = true;
         QMetaObject::invokeMethod(
             this, [this] { RunEnded(); }, Qt::QueuedConnection);

@@ -10,6 +10,7 @@
 #include "WorkerPage.h"
 
 #include <atomic>
+#include <functional>
 #include <optional>
 #include <thread>
 
@@ -30,6 +31,9 @@ public:
     // Set by the main window once both pages exist.
     void SetMainWindow(QObject* mainWindow) { m_mainWindow = mainWindow; }
     void SetOptions(CAdvanceDlg* options) { m_options = options; }
+    // Runs on the worker's thread once a run has ended, before the page lets the
+    // worker go: the owner of the run's office ends it there.
+    void SetRunEndHook(std::function<void()> hook) { m_runEndHook = std::move(hook); }
 
     // The Convert command: its checks, then the start of a run.
     void Convert();
@@ -98,6 +102,7 @@ private:
     CAlphaButton m_add;
     CAlphaButton m_remove;
     CAlphaButton m_removeAll;
+    std::function<void()> m_runEndHook;
     std::thread m_worker;
     std::atomic<bool> m_workerDone{false};
     std::optional<InstanceLock> m_runLock;

@@ -57,6 +57,7 @@ int CZembrinApp::InitInstance()
         ShowMessageBox(recovered.message());
 
     CZembrinDlg dialog(engine.converters(), engine.services());
+    dialog.convertPage().SetRunEndHook([&engine] { engine.EndRun(); });
     g_engine = &engine;
     g_mainWindow = &dialog;
     // A logout during a run would end the program under the worker: ask the session

@@ -8,9 +8,10 @@
 #include "PosixProcessRunner.h"
 #include "PrintJobWatch.h"
 #include "QtPicturePrinter.h"
+#include "UnoOffice.h"
 
 // The real world behind a run of the windows: processes, the print service, the
-// office servers, message boxes and the designed fixed waits, with the standard
+// office of a run and its servers, message boxes and the designed fixed waits, with the standard
 // converters over them. Lives as long as the main window.
 class StandardEngine
 {
@@ -23,6 +24,9 @@ public:
     const ConverterTable& converters() const { return m_converters; }
     ConverterServices& services() { return m_services; }
     Spooler& spooler() { return m_spooler; }
+    // Ends the office of the run that has just ended (its worker is done with it); the
+    // next run starts a new one.
+    void EndRun() { m_office.end(); }
     PrintJobWatch& jobs() { return m_jobs; }
 
 private:
@@ -30,6 +34,7 @@ private:
     CupsSpooler m_spooler;
     FrameworkPrompter m_prompter;
     SleepingPacing m_pacing;
+    UnoOffice m_office;
     AutomationRegistry m_automation;
     QtPicturePrinter m_pictures;
     CupsPrintJobWatch m_jobs;

@@ -155,7 +155,7 @@ TEST_F(FaultsTest, InterruptionLeavesNothingBehind)
     QFile::setPermissions(bin + QStringLiteral("/gs"), QFile::ReadOwner | QFile::ExeOwner);
     environment.insert(QStringLiteral("PATH"),
                        bin + QLatin1Char(':') + environment.value(QStringLiteral("PATH")));
-    const QStringList office{QStringLiteral("soffice"), QStringLiteral("soffice.bin")};
+    const QStringList officeNames{QStringLiteral("soffice"), QStringLiteral("soffice.bin")};
     const struct
     {
         int signal;
@@ -163,9 +163,9 @@ TEST_F(FaultsTest, InterruptionLeavesNothingBehind)
         QString argument;
         int exitCode;
     } cases[] = {
-        {SIGINT, office, QString(), 130},
+        {SIGINT, officeNames, QString(), 130},
         {SIGTERM, {QStringLiteral("gs")}, QStringLiteral("-sOutputFile="), 143},
-        {SIGHUP, office, QString(), 129},
+        {SIGHUP, officeNames, QString(), 129},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.signal);
@@ -174,7 +174,7 @@ TEST_F(FaultsTest, InterruptionLeavesNothingBehind)
         process.setProcessChannelMode(QProcess::MergedChannels);
         // The file that is interrupted comes first: "0 of 2 files were done".
         process.start(Program,
-                      c.during == office
+                      c.during == officeNames
                           ? QStringList{QStringLiteral("--overwrite"), QStringLiteral("-o"), out,
                                         fixture("one sheet.xlsx"), noise}
                           : QStringList{QStringLiteral("--overwrite"), QStringLiteral("-o"), out,

@@ -82,6 +82,7 @@ TEST_F(WindowsTest, TwoWorkbooksWithTitleAndOwnerPassword)
 
     StandardEngine engine;
     CZembrinDlg window(engine.converters(), engine.services());
+    window.convertPage().SetRunEndHook([&engine] { engine.EndRun(); });
     ASSERT_TRUE(window.Create(nullptr));
     window.show();
     MessageLog log;
