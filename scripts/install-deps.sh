@@ -13,6 +13,7 @@ libreoffice-calc libreoffice-writer libreoffice-impress libreoffice-core libreof
 poppler-utils qpdf
 fonts-dejavu-core fonts-liberation2
 xvfb xauth imagemagick xdotool desktop-file-utils
+dpkg-dev file help2man lintian
 python3 python3-openpyxl
 "
 

@@ -1,6 +1,7 @@
 #!/bin/sh
 # Builds everything and runs every test: once in the CI build (warnings are errors)
-# and once with AddressSanitizer and UndefinedBehaviorSanitizer. Installs what is
+# and once with AddressSanitizer and UndefinedBehaviorSanitizer; then makes the
+# Debian package from the CI build and tries it on this machine. Installs what is
 # missing first, so it passes on a machine that has never seen the project.
 set -eu
 cd "$(dirname "$0")/.."
@@ -24,3 +25,9 @@ for preset in ci sanitizers; do
     echo "== $preset tests"
     ctest --preset "$preset" -j "$jobs" --timeout 900
 done
+
+# Last, so that no test above ever meets the package's printer instead of the ci
+# build's, and a fault in the package hides no other test's result. The package
+# test puts the ci build's printer back when it ends.
+echo "== package"
+sh scripts/package-test.sh build/ci
