@@ -35,6 +35,5 @@ Outcome check(uid_t uid, const std::string& folder);
 inline constexpr const char* SpoolFileName = "tmp.ps";
 inline constexpr const char* JobRecordName = "tmp.ps.job";
 inline constexpr const char* PdfmarksFileName = "pdfmarks";
-inline constexpr const char* LockFileName = "Tabloria";
 
 } // namespace WorkFolder
