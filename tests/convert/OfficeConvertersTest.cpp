@@ -21,9 +21,9 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// CUPS and a clock that only moves when the converter sleeps; `at` runs an action
-// once a time is reached.
-struct FakeJobWatch final : PrintJobWatch
+// CUPS whose newest job is whatever `newest` says at the moment, and a clock that
+// only moves when the converter sleeps; `at` runs an action once a time is reached.
+struct SettableJobWatch final : PrintJobWatch
 {
     std::optional<PrintJobState> newestJob(const QString&) override { return newest; }
     std::chrono::steady_clock::time_point now() override
@@ -103,7 +103,7 @@ protected:
     LoggingPacing pacing{log};
     FakePrompter prompter;
     FakeProcessRunner runner;
-    FakeJobWatch jobs;
+    SettableJobWatch jobs;
 };
 
 class ConvertWordTest : public OfficeConverterTest
@@ -241,7 +241,7 @@ TEST_F(ConvertWordTest, ExtensionChoosesTheOpenFormat)
     for (const auto& row : rows) {
         SCOPED_TRACE(row.path);
         log.clear();
-        jobs = FakeJobWatch();
+        jobs = SettableJobWatch();
         const QString path = QString::fromLatin1(row.path);
         EXPECT_EQ(WordOpenFormatFor(path), std::optional<qint32>(row.format));
         EXPECT_TRUE(convert(path).written);
