@@ -139,54 +139,6 @@ TEST_F(ConvertExcelTest, FailedCoInitializeIsShownAndTheConversionGoesOn)
     EXPECT_EQ(shownTexts(), QStringList{QStringLiteral("Failed to call Coinitialize()")});
 }
 
-// A print that fails in any way leaves no PDF, not even from the previous
-// document's PostScript, and still restores the printer and quits the server.
-TEST_F(ConvertExcelTest, FailedPrintGivesNoPdf)
-{
-    const struct
-    {
-        const char* name;
-        DispId failing;
-        bool printerSilent;
-        const char* reason;
-    } rows[] = {
-        {"Add fails", 0xB5, false, "member 0xb5 failed"},
-        {"PrintOut fails", 0x6EC, false, "member 0x6ec failed"},
-        {"no job reaches the printer", 0, true, "no print job reached"},
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
-        log.clear();
-        jobs = FakeJobWatch();
-        jobs.jobsAt.insert({0ms, {7, true, true}});
-        server.failing = {row.failing};
-        if (row.printerSilent)
-            server.onCall.erase(0x6EC);
-        leaveOldPrint();
-
-        const ConverterResult result = convert();
-        EXPECT_FALSE(result.written);
-        EXPECT_TRUE(result.failure.contains(QString::fromLatin1(row.reason)))
-            << result.failure.toStdString();
-        EXPECT_FALSE(QFile::exists(result.outputPath));
-        EXPECT_FALSE(QFile::exists(PostScriptSpoolFile(work)));
-        EXPECT_FALSE(QFile::exists(PostScriptJobRecord(work)));
-        EXPECT_FALSE(log.join(QLatin1Char('\n')).contains(QStringLiteral("ghostscript")));
-        EXPECT_EQ(log.count(QStringLiteral("wait 500 ms")), row.printerSilent ? 4 : 0);
-        QStringList ending{
-            QStringLiteral("set default printer Office"),  QStringLiteral("get default printer"),
-            QStringLiteral("Application method 0x12e ()"), QStringLiteral("release Workbook"),
-            QStringLiteral("release Workbooks"),           QStringLiteral("release Application")};
-        if (row.failing == 0xB5)
-            ending.removeAt(3);
-        EXPECT_EQ(log.mid(log.size() - ending.size()), ending)
-            << log.join(QLatin1Char('\n')).toStdString();
-        EXPECT_EQ(log.last(), QStringLiteral("release Application"));
-        EXPECT_EQ(spooler.current, SavedPrinter(QStringLiteral("Office")));
-        EXPECT_TRUE(prompter.shown.isEmpty());
-    }
-}
-
 TEST_F(ConvertExcelTest, MissingWorkbooksIsShownThenTheServerQuitsAndThePrinterIsBack)
 {
     server.failing = {0x23C};
