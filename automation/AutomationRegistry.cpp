@@ -13,12 +13,6 @@ void AutomationRegistry::registerServer(const QString& progId, Factory factory)
     m_factories.insert(progId, std::move(factory));
 }
 
-bool AutomationRegistry::isRegistered(const QString& progId) const
-{
-    const QMutexLocker lock(&m_mutex);
-    return m_factories.contains(progId);
-}
-
 Result<std::shared_ptr<Dispatch>> AutomationRegistry::createObject(const QString& progId)
 {
     Factory factory;

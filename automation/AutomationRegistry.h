@@ -26,7 +26,6 @@ public:
 
     // Replaces any server registered under progId.
     void registerServer(const QString& progId, Factory factory);
-    bool isRegistered(const QString& progId) const;
 
     // Starts a new instance of the server and returns its application object.
     Result<std::shared_ptr<Dispatch>> createObject(const QString& progId);

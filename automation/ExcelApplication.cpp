@@ -10,17 +10,16 @@ const QString XlsxFilter = QStringLiteral("Calc MS Excel 2007 XML");
 const QString XlsFilter = QStringLiteral("MS Excel 97");
 
 // The Calc import filter for a workbook file, chosen by its first bytes.
-QString workbookFilter(const QString& path, QString& why)
+Result<QString> workbookFilter(const QString& path)
 {
-    const std::optional<QByteArray> head = OfficeServer::readHead(path, 8, why);
-    if (!head)
-        return {};
-    if (OfficeServer::isZipContainer(*head))
+    const Result<QByteArray> head = OfficeServer::readHead(path, 8);
+    if (!head.ok())
+        return head.status();
+    if (OfficeServer::isZipContainer(head.value()))
         return XlsxFilter;
-    if (OfficeServer::isCompoundFile(*head))
+    if (OfficeServer::isCompoundFile(head.value()))
         return XlsFilter;
-    why = QStringLiteral("%1 is not a workbook").arg(path);
-    return {};
+    return Status::failure(QStringLiteral("%1 is not a workbook").arg(path));
 }
 
 // What the server's objects share: the session and the value of Visible.
@@ -109,11 +108,10 @@ private:
             return failure(QStringLiteral("Template must be a file name"), DISP_E_TYPEMISMATCH);
         const QString source = arguments[0].toString();
 
-        QString why;
-        const QString filter = workbookFilter(source, why);
-        if (filter.isEmpty())
-            return failure(why);
-        const Result<OfficeDocument> document = m_session->load(source, filter);
+        const Result<QString> filter = workbookFilter(source);
+        if (!filter.ok())
+            return failure(filter.status().message());
+        const Result<OfficeDocument> document = m_session->load(source, filter.value());
         if (!document.ok())
             return document.status();
         return Variant::fromDispatch(std::make_shared<ExcelWorkbook>(m_session, document.value()));

@@ -26,13 +26,12 @@ Status padArguments(QList<Variant>& arguments, int minimum, int count, const QSt
     return {};
 }
 
-std::optional<QByteArray> readHead(const QString& path, qint64 size, QString& why)
+Result<QByteArray> readHead(const QString& path, qint64 size)
 {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        why = QStringLiteral("%1 cannot be read: %2").arg(path, file.errorString());
-        return std::nullopt;
-    }
+    if (!file.open(QIODevice::ReadOnly))
+        return Status::failure(
+            QStringLiteral("%1 cannot be read: %2").arg(path, file.errorString()));
     return file.read(size);
 }
 

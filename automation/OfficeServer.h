@@ -9,7 +9,6 @@
 
 #include <functional>
 #include <memory>
-#include <optional>
 
 class AutomationRegistry;
 class Spooler;
@@ -27,9 +26,8 @@ Status notSupported(const QString& what);
 // message (DISP_E_BADPARAMCOUNT) when there are fewer than minimum or more than count.
 Status padArguments(QList<Variant>& arguments, int minimum, int count, const QString& message);
 
-// The first size bytes of the file at path; nullopt with the reason in why when it
-// cannot be read.
-std::optional<QByteArray> readHead(const QString& path, qint64 size, QString& why);
+// The first size bytes of the file at path, or why it cannot be read.
+Result<QByteArray> readHead(const QString& path, qint64 size);
 // The zip container of the 2007 formats (.xlsx, .docx, .pptx).
 bool isZipContainer(const QByteArray& head);
 // The compound file of the 97 formats (.xls, .doc, .ppt).

@@ -35,24 +35,23 @@ std::optional<qint32> numberOf(const Variant& argument, qint32 fallback)
 }
 
 // The Impress import filter for a presentation file, chosen by its content.
-QString presentationFilter(const QString& path, QString& why)
+Result<QString> presentationFilter(const QString& path)
 {
     // Enough of a zip container to find its member names, which come first in each entry.
-    const std::optional<QByteArray> read = OfficeServer::readHead(path, 1 << 20, why);
-    if (!read)
-        return {};
-    const QByteArray& head = *read;
+    const Result<QByteArray> read = OfficeServer::readHead(path, 1 << 20);
+    if (!read.ok())
+        return read.status();
+    const QByteArray& head = read.value();
     if (OfficeServer::isZipContainer(head)) {
         // A text document or workbook container would crash Impress's import.
         if (head.contains("ppt/presentation.xml"))
             return PptxFilter;
-        why = QStringLiteral("%1 is a container of something other than a presentation").arg(path);
-        return {};
+        return Status::failure(
+            QStringLiteral("%1 is a container of something other than a presentation").arg(path));
     }
     if (OfficeServer::isCompoundFile(head))
         return PptFilter;
-    why = QStringLiteral("%1 is not a presentation").arg(path);
-    return {};
+    return Status::failure(QStringLiteral("%1 is not a presentation").arg(path));
 }
 
 // What the server's objects share: the session, the value of Visible and the
@@ -133,11 +132,10 @@ private:
                                DISP_E_TYPEMISMATCH);
 
         const QString source = arguments[0].toString();
-        QString why;
-        const QString filter = presentationFilter(source, why);
-        if (filter.isEmpty())
-            return failure(why);
-        const Result<OfficeDocument> document = m_session->load(source, filter);
+        const Result<QString> filter = presentationFilter(source);
+        if (!filter.ok())
+            return failure(filter.status().message());
+        const Result<OfficeDocument> document = m_session->load(source, filter.value());
         if (!document.ok())
             return document.status();
         auto presentation = std::make_shared<PowerPointPresentation>(m_session, document.value());

@@ -54,37 +54,36 @@ std::optional<qint32> numberOf(const Variant& argument, qint32 fallback)
     return std::nullopt;
 }
 
-// The Writer import filter for a file and its open format; empty with the reason
-// in why when the file is not what the format reads.
-QString documentFilter(const QString& path, qint32 format, QString& why)
+// The Writer import filter for a file and its open format, or why the file is not
+// what the format reads.
+Result<QString> documentFilter(const QString& path, qint32 format)
 {
     // Enough of the file to find the member names of a zip container, which come
     // first in each entry, and the root element of an XML document.
-    const std::optional<QByteArray> read = OfficeServer::readHead(path, 1 << 20, why);
-    if (!read)
-        return {};
-    const QByteArray& head = *read;
+    const Result<QByteArray> read = OfficeServer::readHead(path, 1 << 20);
+    if (!read.ok())
+        return read.status();
+    const QByteArray& head = read.value();
     switch (format) {
     case WordOpenFormat::Auto:
         if (OfficeServer::isZipContainer(head)) {
             // A spreadsheet or presentation container would crash Writer's import.
             if (head.contains("word/document.xml"))
                 return Word2007Filter;
-            why = QStringLiteral("%1 is a container of something other than a text document")
-                      .arg(path);
-            return {};
+            return Status::failure(
+                QStringLiteral("%1 is a container of something other than a text document")
+                    .arg(path));
         }
         if (OfficeServer::isCompoundFile(head))
             return Word97Filter;
         if (head.startsWith("{\\rtf"))
             return RtfFilter;
-        why = QStringLiteral("%1 is not a text document of a known kind").arg(path);
-        return {};
+        return Status::failure(
+            QStringLiteral("%1 is not a text document of a known kind").arg(path));
     case WordOpenFormat::Rtf:
         if (head.startsWith("{\\rtf"))
             return RtfFilter;
-        why = QStringLiteral("%1 is not a rich text file").arg(path);
-        return {};
+        return Status::failure(QStringLiteral("%1 is not a rich text file").arg(path));
     case WordOpenFormat::Text:
         return TextFilter;
     case WordOpenFormat::WebPage:
@@ -95,11 +94,9 @@ QString documentFilter(const QString& path, qint32 format, QString& why)
         if (head.contains("<office:document") &&
             head.contains("application/vnd.oasis.opendocument.text"))
             return FlatOdtFilter;
-        why = QStringLiteral("%1 is not a text document in XML").arg(path);
-        return {};
+        return Status::failure(QStringLiteral("%1 is not a text document in XML").arg(path));
     default:
-        why = QStringLiteral("the open format %1").arg(format);
-        return {};
+        return Status::failure(QStringLiteral("the open format %1").arg(format));
     }
 }
 
@@ -240,11 +237,12 @@ private:
             return failure(QStringLiteral("Format must be a number"), DISP_E_TYPEMISMATCH);
 
         const QString source = arguments[0].toString();
-        QString why;
-        const QString filter = documentFilter(source, *format, why);
-        if (filter.isEmpty())
+        const Result<QString> filter = documentFilter(source, *format);
+        if (!filter.ok()) {
+            const QString& why = filter.status().message();
             return *format > WordOpenFormat::Xml || *format < 0 ? notSupported(why) : failure(why);
-        const Result<OfficeDocument> document = m_session->load(source, filter);
+        }
+        const Result<OfficeDocument> document = m_session->load(source, filter.value());
         if (!document.ok())
             return document.status();
         return Variant::fromDispatch(std::make_shared<WordDocument>(m_session, document.value()));

@@ -45,8 +45,8 @@ const ConverterFunction& ConverterTable::forPath(const QString& sourcePath) cons
     return word;
 }
 
-int ConversionWorker(WorkerPage& page, const ConversionTarget& target,
-                     const ConverterTable& converters, ConverterServices& services)
+void ConversionWorker(WorkerPage& page, const ConversionTarget& target,
+                      const ConverterTable& converters, ConverterServices& services)
 {
     page.setBusy(true);
     services.pacing.wait(100ms);
@@ -102,7 +102,6 @@ int ConversionWorker(WorkerPage& page, const ConversionTarget& target,
         page.setProgress(n, n, true);
         page.sendProgress(0, n);
     }
-    return 0;
 }
 
 std::thread StartConversionRun(WorkerPage& page, const ConverterTable& converters,

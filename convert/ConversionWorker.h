@@ -25,9 +25,9 @@ struct ConverterTable
 
 // A run over the page's whole file list: output naming, the replace question, the
 // converter for each extension, the result list, progress and status, and the end
-// of the run. Returns 0 when the run has ended.
-int ConversionWorker(WorkerPage& page, const ConversionTarget& target,
-                     const ConverterTable& converters, ConverterServices& services);
+// of the run. Returns when the run has ended.
+void ConversionWorker(WorkerPage& page, const ConversionTarget& target,
+                      const ConverterTable& converters, ConverterServices& services);
 
 // The run start: captures the settings and the destination, sets the finish
 // dialog's folder, and starts ConversionWorker on a thread of its own. The returned

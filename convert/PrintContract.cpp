@@ -15,10 +15,10 @@ QString UserWorkFolder()
 
 Status PrepareWorkFolder(const QString& folder)
 {
-    const WorkFolder::Outcome outcome =
+    const PlainStatus prepared =
         WorkFolder::ensure(::getuid(), QFile::encodeName(folder).toStdString());
-    if (!outcome.ok)
-        return Status::failure(QString::fromStdString(outcome.message));
+    if (!prepared.ok())
+        return Status::failure(QString::fromStdString(prepared.message()));
     return {};
 }
 

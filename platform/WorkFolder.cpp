@@ -30,30 +30,30 @@ std::string pathFor(uid_t uid, const std::string& runtimeRoot, const std::string
     return tmpRoot + "/tabloria-" + id;
 }
 
-Outcome check(uid_t uid, const std::string& folder)
+PlainStatus check(uid_t uid, const std::string& folder)
 {
     struct stat st
     {
     };
     if (::lstat(folder.c_str(), &st) != 0)
-        return {false, folder,
-                describe(folder, std::string("cannot be read: ") + std::strerror(errno))};
+        return PlainStatus::failure(
+            describe(folder, std::string("cannot be read: ") + std::strerror(errno)));
     if (S_ISLNK(st.st_mode))
-        return {false, folder, describe(folder, "is a symbolic link")};
+        return PlainStatus::failure(describe(folder, "is a symbolic link"));
     if (!S_ISDIR(st.st_mode))
-        return {false, folder, describe(folder, "is not a folder")};
+        return PlainStatus::failure(describe(folder, "is not a folder"));
     if (st.st_uid != uid)
-        return {false, folder, describe(folder, "belongs to another user")};
+        return PlainStatus::failure(describe(folder, "belongs to another user"));
     if ((st.st_mode & 077) != 0)
-        return {false, folder, describe(folder, "can be used by other users")};
-    return {true, folder, {}};
+        return PlainStatus::failure(describe(folder, "can be used by other users"));
+    return {};
 }
 
-Outcome ensure(uid_t uid, const std::string& folder)
+PlainStatus ensure(uid_t uid, const std::string& folder)
 {
     if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST)
-        return {false, folder,
-                describe(folder, std::string("cannot be created: ") + std::strerror(errno))};
+        return PlainStatus::failure(
+            describe(folder, std::string("cannot be created: ") + std::strerror(errno)));
     return check(uid, folder);
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "PlainStatus.h"
+
 #include <string>
 #include <sys/types.h>
 
@@ -11,13 +13,6 @@
 // links them without Qt.
 namespace WorkFolder {
 
-struct Outcome
-{
-    bool ok = false;
-    std::string path;    // the folder, without a trailing slash
-    std::string message; // why it cannot be used, when !ok
-};
-
 // The folder for uid: /run/user/<uid>/tabloria when /run/user/<uid> is a real
 // folder owned by uid, otherwise /tmp/tabloria-<uid>. runtimeRoot replaces
 // "/run/user" and tmpRoot replaces "/tmp" (tests only).
@@ -26,15 +21,15 @@ std::string pathFor(uid_t uid, const std::string& runtimeRoot = "/run/user",
 
 // Creates the folder with mode 0700 when it is missing, then checks it: a real
 // folder (not a link), owned by uid, with no group or other permissions. Must be
-// called as uid (it creates the folder with the caller's identity).
-Outcome ensure(uid_t uid, const std::string& folder);
+// called as uid (it creates the folder with the caller's identity). A failure says
+// why the folder cannot be used and what to do about it.
+PlainStatus ensure(uid_t uid, const std::string& folder);
 
 // Checks an existing folder the same way, creating nothing.
-Outcome check(uid_t uid, const std::string& folder);
+PlainStatus check(uid_t uid, const std::string& folder);
 
 inline constexpr const char* SpoolFileName = "tmp.ps";
 inline constexpr const char* JobRecordName = "tmp.ps.job";
 inline constexpr const char* PdfmarksFileName = "pdfmarks";
-inline constexpr const char* LockFileName = "Tabloria";
 
 } // namespace WorkFolder

@@ -86,24 +86,25 @@ bool writeAll(int fd, const char* data, std::size_t size)
 // Fills a temporary file from the feed and renames it over finalName. The feed
 // returns the number of bytes it put into the buffer, 0 at the end, -1 on error.
 // beforeRename runs just before the rename; an empty feed is refused.
-std::optional<std::string> replaceAtomically(int folder, const char* finalName,
-                                             const std::function<ssize_t(char*, std::size_t)>& feed,
-                                             const std::function<void()>& beforeRename = {})
+PlainStatus replaceAtomically(int folder, const char* finalName,
+                              const std::function<ssize_t(char*, std::size_t)>& feed,
+                              const std::function<void()>& beforeRename = {})
 {
     std::string name;
     FileDescriptor file(createTemporary(folder, finalName, name));
     if (file.get() < 0)
-        return systemError(std::string("cannot create a temporary file for ") + finalName);
+        return PlainStatus::failure(
+            systemError(std::string("cannot create a temporary file for ") + finalName));
     if (name.size() < inProgressName.size()) {
         std::memcpy(inProgressName.data(), name.c_str(), name.size() + 1);
         inProgressFolder = folder;
     }
-    const auto abandon = [&](std::string why) -> std::optional<std::string> {
+    const auto abandon = [&](std::string why) {
         const int saved = errno;
         ::unlinkat(folder, name.c_str(), 0);
         inProgressFolder = -1;
         errno = saved;
-        return why;
+        return PlainStatus::failure(std::move(why));
     };
 
     std::array<char, 65536> buffer{};
@@ -127,7 +128,7 @@ std::optional<std::string> replaceAtomically(int folder, const char* finalName,
     if (::renameat(folder, name.c_str(), folder, finalName) != 0)
         return abandon(systemError(std::string("cannot replace ") + finalName));
     inProgressFolder = -1;
-    return std::nullopt;
+    return {};
 }
 
 } // namespace
@@ -148,14 +149,14 @@ DeliveryOutcome deliverJob(const BackendJob& job, int inputFd, const DeliverySer
     const std::optional<Account> account = services.findAccount(job.user);
     if (!account)
         return cancel("no such user");
-    if (const auto failure = services.becomeAccount(*account))
-        return cancel("cannot take on the user's identity (" + *failure + ")");
+    if (const PlainStatus became = services.becomeAccount(*account); !became.ok())
+        return cancel("cannot take on the user's identity (" + became.message() + ")");
 
     // From here on every file access happens with the user's own rights.
     const std::string folderPath = services.workFolderFor(account->uid);
-    const WorkFolder::Outcome prepared = WorkFolder::ensure(account->uid, folderPath);
-    if (!prepared.ok)
-        return cancel(prepared.message);
+    const PlainStatus prepared = WorkFolder::ensure(account->uid, folderPath);
+    if (!prepared.ok())
+        return cancel(prepared.message());
     FileDescriptor folder(
         ::open(folderPath.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
     if (folder.get() < 0)
@@ -178,9 +179,10 @@ DeliveryOutcome deliverJob(const BackendJob& job, int inputFd, const DeliverySer
     const auto dropOldRecord = [&folder] {
         ::unlinkat(folder.get(), WorkFolder::JobRecordName, 0);
     };
-    if (const auto failure =
-            replaceAtomically(folder.get(), WorkFolder::SpoolFileName, readInput, dropOldRecord))
-        return cancel(*failure);
+    if (const PlainStatus spooled =
+            replaceAtomically(folder.get(), WorkFolder::SpoolFileName, readInput, dropOldRecord);
+        !spooled.ok())
+        return cancel(spooled.message());
 
     const std::string record = formatJobRecord(job);
     std::size_t offset = 0;
@@ -190,11 +192,12 @@ DeliveryOutcome deliverJob(const BackendJob& job, int inputFd, const DeliverySer
         offset += count;
         return static_cast<ssize_t>(count);
     };
-    if (const auto failure =
-            replaceAtomically(folder.get(), WorkFolder::JobRecordName, readRecord)) {
+    if (const PlainStatus recorded =
+            replaceAtomically(folder.get(), WorkFolder::JobRecordName, readRecord);
+        !recorded.ok()) {
         // A spool file without its record would only be waited for in vain.
         ::unlinkat(folder.get(), WorkFolder::SpoolFileName, 0);
-        return cancel(*failure);
+        return cancel(recorded.message());
     }
     return {CUPS_BACKEND_OK, {}};
 }

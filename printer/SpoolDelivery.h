@@ -24,7 +24,7 @@
 struct DeliveryServices
 {
     std::function<std::optional<Account>(const std::string& name)> findAccount;
-    std::function<std::optional<std::string>(const Account&)> becomeAccount;
+    std::function<PlainStatus(const Account&)> becomeAccount;
     std::function<std::string(uid_t)> workFolderFor;
 };
 

@@ -22,10 +22,10 @@ std::optional<Account> findAccount(const std::string& name)
     return Account{found->pw_name, found->pw_uid, found->pw_gid};
 }
 
-std::optional<std::string> becomeAccount(const Account& account)
+PlainStatus becomeAccount(const Account& account)
 {
     const auto failed = [](const char* what) {
-        return std::string(what) + ": " + std::strerror(errno);
+        return PlainStatus::failure(std::string(what) + ": " + std::strerror(errno));
     };
     const bool wasRoot = ::geteuid() == 0;
     if (wasRoot && ::initgroups(account.name.c_str(), account.gid) != 0)
@@ -41,11 +41,11 @@ std::optional<std::string> becomeAccount(const Account& account)
         return failed("getresuid");
     if (ruid != account.uid || euid != account.uid || suid != account.uid || rgid != account.gid ||
         egid != account.gid || sgid != account.gid)
-        return std::string("the user and group ids did not all change");
+        return PlainStatus::failure("the user and group ids did not all change");
     // Root stays root; anybody else must not be able to get root back.
     if (account.uid != 0 && (::setuid(0) == 0 || ::seteuid(0) == 0))
-        return std::string("root could be regained after the switch");
+        return PlainStatus::failure("root could be regained after the switch");
     if (account.gid != 0 && (::setgid(0) == 0 || ::setegid(0) == 0))
-        return std::string("the root group could be regained after the switch");
-    return std::nullopt;
+        return PlainStatus::failure("the root group could be regained after the switch");
+    return {};
 }

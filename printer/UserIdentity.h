@@ -1,5 +1,7 @@
 #pragma once
 
+#include "PlainStatus.h"
+
 #include <optional>
 #include <string>
 #include <sys/types.h>
@@ -18,6 +20,5 @@ std::optional<Account> findAccount(const std::string& name);
 
 // Takes on the account's identity permanently: supplementary groups, then real,
 // effective and saved group and user ids. Afterwards checks that the old identity
-// cannot be regained. Gives the reason when any of it fails; the process must then
-// not go on with the job.
-std::optional<std::string> becomeAccount(const Account& account);
+// cannot be regained. When any of it fails the process must not go on with the job.
+PlainStatus becomeAccount(const Account& account);

@@ -38,50 +38,24 @@ TEST(WorkFolderTest, EnsureCreatesAPrivateFolderAndChecksIt)
 {
     ScratchFolder scratch;
     const std::string folder = s(scratch.file(QStringLiteral("w")));
-    const WorkFolder::Outcome created = WorkFolder::ensure(::getuid(), folder);
-    ASSERT_TRUE(created.ok) << created.message;
+    const PlainStatus created = WorkFolder::ensure(::getuid(), folder);
+    ASSERT_TRUE(created.ok()) << created.message();
     struct stat st
     {
     };
     ASSERT_EQ(::lstat(folder.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0700u);
-    EXPECT_TRUE(WorkFolder::ensure(::getuid(), folder).ok);
+    EXPECT_TRUE(WorkFolder::ensure(::getuid(), folder).ok());
 
     ::chmod(folder.c_str(), 0750);
-    EXPECT_FALSE(WorkFolder::check(::getuid(), folder).ok);
+    EXPECT_FALSE(WorkFolder::check(::getuid(), folder).ok());
     ::chmod(folder.c_str(), 0700);
-    EXPECT_FALSE(WorkFolder::check(::getuid() + 1, folder).ok);
+    EXPECT_FALSE(WorkFolder::check(::getuid() + 1, folder).ok());
 
     const std::string file = s(scratch.file(QStringLiteral("f")));
     writeFile(QString::fromStdString(file), "x");
-    EXPECT_NE(WorkFolder::ensure(::getuid(), file).message.find("is not a folder"),
+    EXPECT_NE(WorkFolder::ensure(::getuid(), file).message().find("is not a folder"),
               std::string::npos);
-}
-
-} // namespace
-
-#include "InstanceLock.h"
-
-namespace {
-
-TEST(InstanceLockTest, SecondHolderIsRefusedUntilTheFirstLetsGo)
-{
-    ScratchFolder scratch;
-    const QString path = scratch.file(QStringLiteral("Tabloria"));
-    {
-        Result<InstanceLock> first = InstanceLock::acquire(path, InstanceLock::Mode::TryOnce);
-        ASSERT_TRUE(first.ok()) << first.status().message().toStdString();
-        const Result<InstanceLock> second =
-            InstanceLock::acquire(path, InstanceLock::Mode::TryOnce);
-        EXPECT_FALSE(second.ok());
-        EXPECT_EQ(second.status().code(), EWOULDBLOCK);
-    }
-    EXPECT_TRUE(InstanceLock::acquire(path, InstanceLock::Mode::TryOnce).ok());
-
-    const QString link = scratch.file(QStringLiteral("link"));
-    QFile::link(scratch.file(QStringLiteral("elsewhere")), link);
-    EXPECT_FALSE(InstanceLock::acquire(link, InstanceLock::Mode::TryOnce).ok());
-    EXPECT_FALSE(QFile::exists(scratch.file(QStringLiteral("elsewhere"))));
 }
 
 } // namespace

@@ -31,9 +31,9 @@ protected:
                 return std::nullopt;
             return Account{name, ::getuid(), ::getgid()};
         };
-        services.becomeAccount = [this](const Account& account) -> std::optional<std::string> {
+        services.becomeAccount = [this](const Account& account) {
             became.push_back(account.name);
-            return identityFailure;
+            return identityFailure ? PlainStatus::failure(*identityFailure) : PlainStatus();
         };
         services.workFolderFor = [this](uid_t) { return s(folder); };
     }

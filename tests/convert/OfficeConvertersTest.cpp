@@ -1,10 +1,13 @@
-// The call sequences of the word processor and presentation converters, against
+// The call sequences of the word processor and presentation converters, and how
+// each of the three office converters ends a file when a call fails, against
 // recording servers registered under the servers' program identifiers.
+#include "ConvertExcel.h"
 #include "ConvertPowerPoint.h"
 #include "ConvertWord.h"
 
 #include "AutomationRegistry.h"
 #include "ConverterFakes.h"
+#include "ExcelApplication.h"
 #include "Fakes.h"
 #include "PowerPointApplication.h"
 #include "PrintContract.h"
@@ -16,15 +19,19 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
+#include <memory>
+#include <ostream>
+#include <vector>
 
 namespace {
 
 using namespace std::chrono_literals;
 
-// CUPS and a clock that only moves when the converter sleeps; `at` runs an action
-// once a time is reached.
-struct FakeJobWatch final : PrintJobWatch
+// CUPS whose newest job is whatever `newest` says at the moment, and a clock that
+// only moves when the converter sleeps; `at` runs an action once a time is reached.
+struct SettableJobWatch final : PrintJobWatch
 {
     std::optional<PrintJobState> newestJob(const QString&) override { return newest; }
     std::chrono::steady_clock::time_point now() override
@@ -104,7 +111,7 @@ protected:
     LoggingPacing pacing{log};
     FakePrompter prompter;
     FakeProcessRunner runner;
-    FakeJobWatch jobs;
+    SettableJobWatch jobs;
 };
 
 class ConvertWordTest : public OfficeConverterTest
@@ -242,7 +249,7 @@ TEST_F(ConvertWordTest, ExtensionChoosesTheOpenFormat)
     for (const auto& row : rows) {
         SCOPED_TRACE(row.path);
         log.clear();
-        jobs = FakeJobWatch();
+        jobs = SettableJobWatch();
         const QString path = QString::fromLatin1(row.path);
         EXPECT_EQ(WordOpenFormatFor(path), std::optional<qint32>(row.format));
         EXPECT_TRUE(convert(path).written);
@@ -289,49 +296,6 @@ TEST_F(ConvertWordTest, MissingServerIsShownAndThePrinterIsUntouched)
     EXPECT_FALSE(result.written);
     EXPECT_EQ(log, QStringList{QStringLiteral("create Word.Application")});
     EXPECT_EQ(shownTexts(), QStringList{QStringLiteral("Couldn't get Word object.")});
-}
-
-// A failing call ends the file: shown, no PDF (not even from the old PostScript),
-// the printer back, the server told to quit and released.
-TEST_F(ConvertWordTest, FailingCallEndsTheFileCleanly)
-{
-    const struct
-    {
-        const char* name;
-        DispId failing;
-        const char* shown;
-        int released; // objects released after Quit
-    } rows[] = {
-        {"ActivePrinter refused", WordMember::ActivePrinter, "could not be chosen", 1},
-        {"no Documents", WordMember::Documents, "no list of documents", 1},
-        {"Open fails", WordMember::Open, "could not open /d/broken.docx: member 15 failed", 2},
-        {"PrintOut refused", WordMember::PrintOut,
-         "could not print /d/broken.docx: member 444 failed", 3},
-        {"status unreadable", WordMember::BackgroundPrintingStatus, "could not tell whether", 3},
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
-        log.clear();
-        prompter.shown.clear();
-        server.failing = {row.failing};
-        leaveOldPrint();
-
-        const ConverterResult result = convert(QStringLiteral("/d/broken.docx"));
-        EXPECT_FALSE(result.written);
-        EXPECT_TRUE(result.failure.contains(QString::fromUtf8(row.shown)))
-            << result.failure.toStdString();
-        ASSERT_EQ(prompter.shown.size(), 1);
-        EXPECT_EQ(prompter.shown.first().text, result.failure);
-        EXPECT_FALSE(QFile::exists(result.outputPath));
-        EXPECT_FALSE(logText().contains(QStringLiteral("ghostscript")));
-        const qsizetype quit = log.indexOf(WordQuitCall);
-        ASSERT_GE(quit, 1) << logText().toStdString();
-        EXPECT_EQ(log.mid(quit - 2, 2), (QStringList{QStringLiteral("set default printer Office"),
-                                                     QStringLiteral("get default printer")}));
-        EXPECT_EQ(log.size(), quit + 1 + row.released) << logText().toStdString();
-        EXPECT_EQ(log[quit + 1], QStringLiteral("release Application"));
-        EXPECT_EQ(spooler.current, SavedPrinter(QStringLiteral("Office")));
-    }
 }
 
 TEST_F(ConvertWordTest, PrintThatNeverReachesThePrinterGivesNoPdf)
@@ -424,43 +388,211 @@ TEST_F(ConvertPowerPointTest, MissingServerIsShownAndThePrinterIsUntouched)
                                          QStringLiteral("创建PowerPoint服务失败!")}));
 }
 
-TEST_F(ConvertPowerPointTest, FailingCallEndsTheFileCleanly)
+enum class OfficeConverter
 {
-    const struct
-    {
-        const char* name;
-        DispId failing;
-        const char* shown;
-    } rows[] = {
-        {"no Presentations", PowerPointMember::Presentations, "no list of presentations"},
-        {"Open fails", PowerPointMember::Open,
-         "could not open /data/Pitch deck.pptx: member 2004 failed"},
-        {"no ActivePresentation", PowerPointMember::ActivePresentation, "no open presentation"},
-        {"PrintOut refused", PowerPointMember::PrintOut,
-         "could not print /data/Pitch deck.pptx: member 2034 failed"},
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
-        log.clear();
-        prompter.shown.clear();
-        server.failing = {row.failing};
-        leaveOldPrint();
+    Spreadsheet,
+    WordProcessor,
+    Presentation
+};
 
-        const ConverterResult result = convert();
-        EXPECT_FALSE(result.written);
-        EXPECT_TRUE(result.failure.contains(QString::fromUtf8(row.shown)))
-            << result.failure.toStdString();
-        EXPECT_EQ(shownTexts(), QStringList{result.failure});
-        EXPECT_FALSE(QFile::exists(result.outputPath));
-        EXPECT_FALSE(logText().contains(QStringLiteral("ghostscript")));
-        EXPECT_FALSE(log.contains(QStringLiteral("wait 500 ms")));
-        const qsizetype quit = log.indexOf(QStringLiteral("Application method 2021 ()"));
-        ASSERT_GE(quit, 1) << logText().toStdString();
-        EXPECT_EQ(log.mid(quit - 2, 2), (QStringList{QStringLiteral("set default printer Office"),
-                                                     QStringLiteral("get default printer")}));
-        EXPECT_EQ(log[quit + 1], QStringLiteral("release Application"));
-        EXPECT_EQ(spooler.current, SavedPrinter(QStringLiteral("Office")));
-    }
+struct FailingCall
+{
+    const char* name;
+    OfficeConverter converter;
+    DispId failing;                    // the member that fails; 0 for none
+    bool silentPrinter;                // PrintOut answers, but no job reaches the printer
+    const char* reason;                // part of the converter's failure
+    bool shown;                        // the failure is shown in a message box
+    std::vector<const char*> releases; // the objects released after Quit, in order
+};
+
+void PrintTo(const FailingCall& call, std::ostream* out)
+{
+    *out << call.name;
 }
+
+// A call that fails in any way ends the file: no PDF (not even from the previous
+// document's PostScript), the default printer back, the server told to quit and
+// every object released. The spreadsheet converter reports its failures without a
+// message box; the other two show them.
+class FailingCallTest : public OfficeConverterTest, public testing::WithParamInterface<FailingCall>
+{
+protected:
+    FailingCallTest()
+    {
+        switch (GetParam().converter) {
+        case OfficeConverter::Spreadsheet:
+            server = std::make_unique<RecordingServer>(log, ExcelProgId, true);
+            server->children = {
+                {{QStringLiteral("Application"), ExcelMember::Workbooks},
+                 QStringLiteral("Workbooks")},
+                {{QStringLiteral("Workbooks"), ExcelMember::Add}, QStringLiteral("Workbook")}};
+            source = QStringLiteral("/data/Sales 2009.xlsx");
+            quitCall = QStringLiteral("Application method 0x12e ()");
+            break;
+        case OfficeConverter::WordProcessor:
+            server = std::make_unique<RecordingServer>(log, QStringLiteral("Word.Application"));
+            server->children = {
+                {{QStringLiteral("Application"), WordMember::Documents},
+                 QStringLiteral("Documents")},
+                {{QStringLiteral("Documents"), WordMember::Open}, QStringLiteral("Document")}};
+            source = QStringLiteral("/d/broken.docx");
+            quitCall = WordQuitCall;
+            break;
+        case OfficeConverter::Presentation:
+            server =
+                std::make_unique<RecordingServer>(log, QStringLiteral("PowerPoint.Application"));
+            server->children = {
+                {{QStringLiteral("Application"), PowerPointMember::Presentations},
+                 QStringLiteral("Presentations")},
+                {{QStringLiteral("Application"), PowerPointMember::ActivePresentation},
+                 QStringLiteral("Presentation")}};
+            source = QStringLiteral("/data/Pitch deck.pptx");
+            quitCall = QStringLiteral("Application method 2021 ()");
+            break;
+        }
+        if (GetParam().failing != 0)
+            server->failing = {GetParam().failing};
+        server->registerIn(registry);
+    }
+
+    ConverterResult convert()
+    {
+        ConverterServices s = services();
+        switch (GetParam().converter) {
+        case OfficeConverter::Spreadsheet:
+            return ConvertExcel(target, source, s, jobs);
+        case OfficeConverter::WordProcessor:
+            return ConvertWord(target, source, s, jobs);
+        case OfficeConverter::Presentation:
+            return ConvertPowerPoint(target, source, s, jobs);
+        }
+        return {};
+    }
+
+    std::unique_ptr<RecordingServer> server;
+    QString source;
+    QString quitCall;
+};
+
+TEST_P(FailingCallTest, EndsTheFileCleanly)
+{
+    const FailingCall& row = GetParam();
+    leaveOldPrint();
+
+    const ConverterResult result = convert();
+    EXPECT_FALSE(result.written);
+    EXPECT_TRUE(result.failure.contains(QString::fromUtf8(row.reason)))
+        << result.failure.toStdString();
+    EXPECT_EQ(shownTexts(), row.shown ? QStringList{result.failure} : QStringList());
+    EXPECT_FALSE(QFile::exists(result.outputPath));
+    EXPECT_FALSE(QFile::exists(PostScriptSpoolFile(work)));
+    EXPECT_FALSE(QFile::exists(PostScriptJobRecord(work)));
+    EXPECT_FALSE(logText().contains(QStringLiteral("ghostscript")));
+    // Only a print that never reached the printer was waited for.
+    EXPECT_EQ(
+        std::count_if(log.cbegin(), log.cend(),
+                      [](const QString& line) { return line.startsWith(QStringLiteral("wait ")); }),
+        row.silentPrinter ? 4 : 0)
+        << logText().toStdString();
+    QStringList ending{QStringLiteral("set default printer Office"),
+                       QStringLiteral("get default printer"), quitCall};
+    for (const char* object : row.releases)
+        ending.append(QStringLiteral("release ") + QString::fromLatin1(object));
+    EXPECT_EQ(log.mid(log.size() - ending.size()), ending) << logText().toStdString();
+    EXPECT_EQ(spooler.current, SavedPrinter(QStringLiteral("Office")));
+}
+
+const FailingCall FailingCalls[] = {
+    {"SpreadsheetAddFails",
+     OfficeConverter::Spreadsheet,
+     ExcelMember::Add,
+     false,
+     "member 0xb5 failed",
+     false,
+     {"Workbooks", "Application"}},
+    {"SpreadsheetPrintOutFails",
+     OfficeConverter::Spreadsheet,
+     ExcelMember::PrintOut,
+     false,
+     "member 0x6ec failed",
+     false,
+     {"Workbook", "Workbooks", "Application"}},
+    {"SpreadsheetJobNeverReachesThePrinter",
+     OfficeConverter::Spreadsheet,
+     0,
+     true,
+     "no print job reached",
+     false,
+     {"Workbook", "Workbooks", "Application"}},
+    {"WordProcessorActivePrinterRefused",
+     OfficeConverter::WordProcessor,
+     WordMember::ActivePrinter,
+     false,
+     "could not be chosen",
+     true,
+     {"Application"}},
+    {"WordProcessorWithoutDocuments",
+     OfficeConverter::WordProcessor,
+     WordMember::Documents,
+     false,
+     "no list of documents",
+     true,
+     {"Application"}},
+    {"WordProcessorOpenFails",
+     OfficeConverter::WordProcessor,
+     WordMember::Open,
+     false,
+     "could not open /d/broken.docx: member 15 failed",
+     true,
+     {"Application", "Documents"}},
+    {"WordProcessorPrintOutRefused",
+     OfficeConverter::WordProcessor,
+     WordMember::PrintOut,
+     false,
+     "could not print /d/broken.docx: member 444 failed",
+     true,
+     {"Application", "Documents", "Document"}},
+    {"WordProcessorStatusUnreadable",
+     OfficeConverter::WordProcessor,
+     WordMember::BackgroundPrintingStatus,
+     false,
+     "could not tell whether",
+     true,
+     {"Application", "Documents", "Document"}},
+    {"PresentationWithoutPresentations",
+     OfficeConverter::Presentation,
+     PowerPointMember::Presentations,
+     false,
+     "no list of presentations",
+     true,
+     {"Application"}},
+    {"PresentationOpenFails",
+     OfficeConverter::Presentation,
+     PowerPointMember::Open,
+     false,
+     "could not open /data/Pitch deck.pptx: member 2004 failed",
+     true,
+     {"Application", "Presentations"}},
+    {"PresentationWithoutActivePresentation",
+     OfficeConverter::Presentation,
+     PowerPointMember::ActivePresentation,
+     false,
+     "no open presentation",
+     true,
+     {"Application", "Presentations"}},
+    {"PresentationPrintOutRefused",
+     OfficeConverter::Presentation,
+     PowerPointMember::PrintOut,
+     false,
+     "could not print /data/Pitch deck.pptx: member 2034 failed",
+     true,
+     {"Application", "Presentations", "Presentation"}},
+};
+
+INSTANTIATE_TEST_SUITE_P(OfficeConverters, FailingCallTest, testing::ValuesIn(FailingCalls),
+                         [](const testing::TestParamInfo<FailingCall>& call) {
+                             return std::string(call.param.name);
+                         });
 
 } // namespace
