@@ -1,6 +1,7 @@
 // The job record that the printer backend leaves next to the spool file, and the
 // wait for this user's new job that reads it.
 #include "PrintJob.h"
+#include "UserAccount.h"
 
 #include "Fakes.h"
 #include "PrintContract.h"
