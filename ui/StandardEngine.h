@@ -11,8 +11,8 @@
 #include "UnoOffice.h"
 
 // The real world behind a run of the windows: processes, the print service, the
-// office of a run and its servers, message boxes and the designed fixed waits, with the standard
-// converters over them. Lives as long as the main window.
+// office of a run and its servers, message boxes and the fixed waits of the windows, with the
+// standard converters over them. Lives as long as the main window.
 class StandardEngine
 {
 public:
