@@ -91,29 +91,35 @@ QString CListCtrlEx::SizeText(qint64 bytes)
     return QStringLiteral("%1 KB").arg(bytes >> 10);
 }
 
+int CListCtrlEx::AppendFile(const QString& path)
+{
+    const int rows = GetItemCount();
+    for (int i = 0; i < rows; ++i)
+        if (GetItemText(i, 0) == path)
+            return -1;
+    const qsizetype dot = path.lastIndexOf(QLatin1Char('.'));
+    const QString extension = dot >= 0 ? path.mid(dot + 1) : QString();
+    if (!acceptedExtensions.contains(extension, Qt::CaseSensitive))
+        return -1;
+    InsertItem(rows, path);
+    SetItemText(rows, 2, extension);
+    return rows;
+}
+
 void CListCtrlEx::OnDropFiles(const QStringList& names)
 {
     if (converting.load() != 0) {
         ShowMessageBox(QStringLiteral("Working now,Hold for a moment!"));
         return;
     }
-    int row = GetItemCount();
     for (const QString& name : names) {
         const QFileInfo info(name);
         // A folder or a name without any dot ends the drop: later names are not looked at.
         if (info.isDir() || !name.contains(QLatin1Char('.')))
             return;
-        const QString extension = name.mid(name.lastIndexOf(QLatin1Char('.')) + 1);
-        bool duplicate = false;
-        for (int i = 0; i < row && !duplicate; ++i)
-            duplicate = GetItemText(i, 0) == name;
-        if (duplicate || !acceptedExtensions.contains(extension, Qt::CaseSensitive))
-            continue;
-        InsertItem(row, name);
-        SetItemText(row, 2, extension);
-        if (info.exists())
+        const int row = AppendFile(name);
+        if (row >= 0 && info.exists())
             SetItemText(row, 1, SizeText(info.size()));
-        ++row;
     }
     PostMessage(notifyWindow, WM_FILESDROPPED, 0, 0);
 }

@@ -29,6 +29,11 @@ public:
     QList<int> GetSelectedRows() const;
     CHeaderCtrlEx* GetHeaderCtrl() const { return m_header; }
 
+    // A row for path with its type (the text after the last dot), unless path is listed
+    // already or its type is not one of acceptedExtensions (exact letter case); the
+    // size is the caller's. Returns the new row, or -1 when none was added.
+    int AppendFile(const QString& path);
+
     // The drop itself, for names in the order they were dropped.
     void OnDropFiles(const QStringList& names);
 

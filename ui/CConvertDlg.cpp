@@ -168,20 +168,13 @@ void CConvertDlg::SetPageStatus(const QString& text)
 
 void CConvertDlg::AddRow(const QString& path)
 {
-    const int rows = m_list.GetItemCount();
-    for (int i = 0; i < rows; ++i)
-        if (m_list.GetItemText(i, 0) == path)
-            return;
-    const qsizetype dot = path.lastIndexOf(QLatin1Char('.'));
-    const QString extension = dot >= 0 ? path.mid(dot + 1) : QString();
-    if (!m_list.acceptedExtensions.contains(extension, Qt::CaseSensitive))
+    const int row = m_list.AppendFile(path);
+    if (row < 0)
         return;
-    m_list.InsertItem(rows, path);
-    m_list.SetItemText(rows, 2, extension);
     // A file that cannot be opened keeps its row with an empty size.
     QFile file(path);
     if (file.open(QIODevice::ReadOnly))
-        m_list.SetItemText(rows, 1, CListCtrlEx::SizeText(file.size()));
+        m_list.SetItemText(row, 1, CListCtrlEx::SizeText(file.size()));
 }
 
 void CConvertDlg::OnAddFiles()
@@ -197,11 +190,17 @@ void CConvertDlg::OnAddFiles()
         for (const QString& path : chosen)
             AddRow(path);
     }
+    ShowReady();
+}
+
+void CConvertDlg::ShowReady()
+{
     m_progress.showBar = 0;
     m_progress.Invalidate();
-    SetPageStatus(QStringLiteral("Ready"));
     const QString ready = QStringLiteral("Ready");
+    SetPageStatus(ready);
     SendMessageW(m_mainWindow, WM_SETSTATUSTEXT, 0, StringParam(ready));
+    // The main window shows the destination that a run will use.
     SendMessageW(m_mainWindow, WM_SETSAVEFOLDER, 0, StringParam(destinationFolder));
 }
 
@@ -317,17 +316,11 @@ void CConvertDlg::OnTimer(int id)
 bool CConvertDlg::PreTranslateMessage(MSG* pMsg)
 {
     if (pMsg->message == WM_FILESDROPPED) {
-        m_progress.showBar = 0;
-        m_progress.Invalidate();
         const QString folder =
             m_list.GetItemCount() > 0 ? FolderOf(m_list.GetItemText(0, 0)) : QString();
         SetDlgItemText(IDC_DESTINATION, folder);
         UpdateData(true);
-        SetPageStatus(QStringLiteral("Ready"));
-        const QString ready = QStringLiteral("Ready");
-        SendMessageW(m_mainWindow, WM_SETSTATUSTEXT, 0, StringParam(ready));
-        // The main window shows the destination that a run will use.
-        SendMessageW(m_mainWindow, WM_SETSAVEFOLDER, 0, StringParam(destinationFolder));
+        ShowReady();
     }
     return CDialog::PreTranslateMessage(pMsg);
 }

@@ -88,6 +88,8 @@ private:
     void OnRemoveAll();
     void OnBrowse();
     void SetPageStatus(const QString& text);
+    // After files were added or dropped: no bar, "Ready", and the destination shown.
+    void ShowReady();
     void AddRow(const QString& path);
     void RunEnded();
     bool RefuseWhileBusy();

@@ -17,11 +17,6 @@ namespace {
 
 using namespace std::chrono_literals;
 
-QByteArray recordFor(int job, const QString& user)
-{
-    return QStringLiteral("job-id=%1\nuser=%2\ntitle=book.ods\n").arg(job).arg(user).toUtf8();
-}
-
 class ConvertExcelTest : public testing::Test
 {
 public:
@@ -48,7 +43,7 @@ public:
     {
         jobs.jobsAt.insert({jobs.elapsed, {job, true, true}});
         writeFile(PostScriptSpoolFile(work), postScript);
-        writeFile(PostScriptJobRecord(work), recordFor(job, CurrentUserName()));
+        writeFile(PostScriptJobRecord(work), PrintJobRecordText(job, CurrentUserName()));
     }
 
     ConverterResult convert()
@@ -71,7 +66,7 @@ public:
         QDir().mkpath(work);
         QFile::setPermissions(work, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         writeFile(PostScriptSpoolFile(work), "%!PS someone else's document");
-        writeFile(PostScriptJobRecord(work), recordFor(3, CurrentUserName()));
+        writeFile(PostScriptJobRecord(work), PrintJobRecordText(3, CurrentUserName()));
     }
 
     ScratchFolder scratch;

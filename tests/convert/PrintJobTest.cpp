@@ -15,11 +15,6 @@ namespace {
 
 using namespace std::chrono_literals;
 
-QByteArray recordFor(int job, const QString& user)
-{
-    return QStringLiteral("job-id=%1\nuser=%2\ntitle=book.ods\n").arg(job).arg(user).toUtf8();
-}
-
 class PrintJobTest : public testing::Test
 {
 public:
@@ -30,7 +25,7 @@ public:
     {
         jobs.jobsAt.insert({jobs.elapsed, {job, true, true}});
         writeFile(PostScriptSpoolFile(work), postScript);
-        writeFile(PostScriptJobRecord(work), recordFor(job, CurrentUserName()));
+        writeFile(PostScriptJobRecord(work), PrintJobRecordText(job, CurrentUserName()));
     }
 
     ScratchFolder scratch;
@@ -68,7 +63,7 @@ TEST_F(PrintJobTest, WaitsForThisUsersNewJob)
              t.jobs.jobsAt.insert({0ms, {8, false, false}});
              t.jobs.actions.insert({1s, [&t] {
                                         writeFile(PostScriptJobRecord(t.work),
-                                                  recordFor(9, QStringLiteral("mallory")));
+                                                  PrintJobRecordText(9, QStringLiteral("mallory")));
                                     }});
          },
          false, PrintJobTimeLimit, "did not finish"},
@@ -94,7 +89,7 @@ TEST_F(PrintJobTest, WaitsForThisUsersNewJob)
              t.jobs.jobsAt.insert({0ms, {8, false, false}});
              t.jobs.actions.insert({1s, [&t] {
                                         writeFile(PostScriptJobRecord(t.work),
-                                                  recordFor(8, CurrentUserName()));
+                                                  PrintJobRecordText(8, CurrentUserName()));
                                     }});
          },
          false, 1s, "left no PostScript"},

@@ -72,3 +72,8 @@ QString sourceDir()
 {
     return QStringLiteral(TABLORIA_SOURCE_DIR);
 }
+
+QByteArray PrintJobRecordText(int job, const QString& user)
+{
+    return QStringLiteral("job-id=%1\nuser=%2\ntitle=book.ods\n").arg(job).arg(user).toUtf8();
+}

@@ -37,6 +37,9 @@ struct CommandOutput
     QString output;
 };
 
+// What the printer backend records beside the spool file for a finished job.
+QByteArray PrintJobRecordText(int job, const QString& user);
+
 // Runs a checking tool (pdfinfo, qpdf, ...) and returns what it printed.
 CommandOutput runTool(const QStringList& arguments);
 
